@@ -1,0 +1,23 @@
+#pragma once
+
+#include "Currency.h"
+#include "Types.h"
+
+// The stopwatch engine behind the game clock: five independent counter slots, numbered 0 to 4.
+// A slot is loaded with a limit and a mode, then started and stopped any number of times; each
+// read computes its value afresh, in whole tenths of a second. Mode 0 counts down from the limit
+// and pins at 0; any other mode counts up from it. A slot number outside 0 to 4 is a no-op.
+namespace modCount {
+
+inline constexpr int SlotCount = 5;
+
+void SetCount(Currency limit, qint32 mode, qint16 slot);
+void StartCount(qint16 slot);
+void StopCount(qint16 slot);
+Flag IsCounting(qint16 slot);
+Currency ReadCount(qint16 slot);
+
+// Empties every slot, as at program start.
+void ResetAllSlots();
+
+} // namespace modCount

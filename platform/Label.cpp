@@ -1,0 +1,63 @@
+#include "Label.h"
+
+#include "Twips.h"
+
+#include <QMouseEvent>
+#include <QPainter>
+
+Label::Label(QWidget* parent, const QString& name, int index) : Control(parent, name, index) {
+    setAttribute(Qt::WA_TranslucentBackground);
+}
+
+void Label::setCaption(const QString& caption) {
+    if (caption == m_caption)
+        return;
+    m_caption = caption;
+    update();
+}
+
+void Label::setFontSize(double points) {
+    if (points == m_fontSize)
+        return;
+    m_fontSize = points;
+    update();
+}
+
+void Label::setFontFamily(const QString& family) {
+    m_family = family;
+    update();
+}
+
+void Label::setBold(bool bold) {
+    m_bold = bold;
+    update();
+}
+
+void Label::setForeColor(Colour colour) {
+    if (colour == m_foreColor)
+        return;
+    m_foreColor = colour;
+    update();
+}
+
+void Label::setAlignment(Qt::Alignment alignment) {
+    m_alignment = alignment;
+    update();
+}
+
+void Label::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    painter.setRenderHint(QPainter::TextAntialiasing);
+    QFont font(m_family);
+    // Pixel sizes keep the text the same on every screen whatever DPI the system reports.
+    font.setPixelSize(qMax(1, qRound(Twips::pointsToPixels(m_fontSize))));
+    font.setBold(m_bold);
+    painter.setFont(font);
+    painter.setPen(toQColor(m_foreColor));
+    painter.drawText(rect(), int(m_alignment) | Qt::TextSingleLine, m_caption);
+}
+
+void Label::mousePressEvent(QMouseEvent* event) {
+    if (event->button() == Qt::LeftButton)
+        Q_EMIT clicked();
+}

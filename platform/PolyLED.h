@@ -1,0 +1,53 @@
+#pragma once
+
+#include "Control.h"
+
+#include "Types.h"
+
+// One seven-segment LED digit. Caption 0 to 9 lights that digit, -1 leaves it dark; unlit
+// segments stay faintly visible against the background, as on a real board.
+// The digit is Size pixels high and about 0.55 x Size wide.
+class PolyLED : public Control {
+    Q_OBJECT
+    Q_PROPERTY(int Caption READ caption WRITE setCaption)
+    Q_PROPERTY(int LitColor READ litColor WRITE setLitColor)
+    Q_PROPERTY(int BackColor READ backColor WRITE setBackColor)
+    Q_PROPERTY(double Size READ size WRITE setSize)
+
+public:
+    PolyLED(QWidget* parent, const QString& name, int index = -1);
+
+    qint16 caption() const { return m_caption; }
+    // A value outside -1 to 9 shows the digit dark and reads back as -1.
+    void setCaption(int digit);
+    // Accepts a one-character text holding a digit; anything else darkens the digit.
+    void setCaptionText(const QString& text);
+
+    Colour litColor() const { return m_litColor; }
+    void setLitColor(Colour colour);
+    Colour backColor() const { return m_backColor; }
+    void setBackColor(Colour colour);
+
+    // Digit height in pixels; written as a real number and rounded, halves to even, never below 1.
+    int size() const { return m_size; }
+    void setSize(double pixels);
+
+    // The width in pixels of a digit of the given height.
+    static int widthForSize(int size);
+
+Q_SIGNALS:
+    // Raised for every character typed while the digit has the focus.
+    void KeyPress(int index, qint16 keyAscii);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
+
+private:
+    qint16 m_caption = 0;
+    Colour m_litColor = 255;
+    Colour m_backColor = 0;
+    int m_size = 105;
+};

@@ -1,0 +1,82 @@
+#include "Shape.h"
+
+#include <QPainter>
+#include <QPainterPath>
+
+#include <cmath>
+
+Shape::Shape(QWidget* parent, const QString& name, int index) : Control(parent, name, index) {
+    setAttribute(Qt::WA_TransparentForMouseEvents);
+    setAttribute(Qt::WA_TranslucentBackground);
+}
+
+void Shape::setKind(Kind kind) {
+    m_kind = kind;
+    update();
+}
+
+void Shape::setBorderWidth(double pixels) {
+    const int width = qMax(1, int(std::nearbyint(pixels)));
+    if (width == m_borderWidth)
+        return;
+    m_borderWidth = width;
+    update();
+}
+
+void Shape::setBorderColor(Colour colour) {
+    if (colour == m_borderColor)
+        return;
+    m_borderColor = colour;
+    update();
+}
+
+void Shape::setHasBorder(bool visible) {
+    m_hasBorder = visible;
+    update();
+}
+
+void Shape::setFillColor(Colour colour) {
+    if (colour == m_fillColor)
+        return;
+    m_fillColor = colour;
+    update();
+}
+
+void Shape::setFilled(bool filled) {
+    m_filled = filled;
+    update();
+}
+
+void Shape::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    painter.setRenderHint(QPainter::Antialiasing);
+
+    // The outline is drawn inside the control's bounds, as a frame of the given width.
+    const double pen = m_hasBorder ? m_borderWidth : 0.0;
+    QRectF area = QRectF(rect()).adjusted(pen / 2, pen / 2, -pen / 2, -pen / 2);
+    if (m_kind == Kind::Circle) {
+        const double side = qMin(area.width(), area.height());
+        area = QRectF(area.center().x() - side / 2, area.center().y() - side / 2, side, side);
+    }
+
+    QPainterPath path;
+    switch (m_kind) {
+    case Kind::Rectangle:
+        path.addRect(area);
+        break;
+    case Kind::Oval:
+    case Kind::Circle:
+        path.addEllipse(area);
+        break;
+    case Kind::RoundedRectangle: {
+        const double radius = qMin(area.width(), area.height()) / 10.0;
+        path.addRoundedRect(area, radius, radius);
+        break;
+    }
+    }
+
+    if (m_filled)
+        painter.fillPath(path, toQColor(m_fillColor));
+    if (m_hasBorder)
+        painter.strokePath(path, QPen(toQColor(m_borderColor), pen));
+}

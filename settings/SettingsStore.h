@@ -1,0 +1,40 @@
+#pragma once
+
+#include "Types.h"
+
+#include <QString>
+
+// The sixteen settings kept per user under the application name "Courtvane", in the sections
+// ColorSettings, KeySettings and TextSettings. Every value is stored as text.
+namespace modSettings {
+
+// Reads every setting into the scoreboard state; a missing or unusable value takes its default.
+void LoadSettings();
+// Writes all sixteen settings from the scoreboard state.
+void SaveSettings();
+
+// The default values.
+inline constexpr Colour DefaultFormBack = 4210752;
+inline constexpr Colour DefaultLEDBack = 0;
+inline constexpr Colour DefaultTimeColor = 255;
+inline constexpr Colour DefaultScoreColor = 33023;
+inline constexpr Colour DefaultPeriodColor = 49152;
+inline constexpr Colour DefaultBorderColor = 16777215;
+inline constexpr Colour DefaultHomeColor = 16777215;
+inline constexpr Colour DefaultVisitorColor = 16777215;
+inline constexpr KeyCode DefaultStartStopClockKey = 115;
+inline constexpr KeyCode DefaultResetClockKey = 114;
+inline constexpr KeyCode DefaultClockSwitchKey = 99;
+inline constexpr KeyCode DefaultBuzzerKey = 98;
+QString defaultBuzzerFile();
+inline const QString DefaultTitleText = QStringLiteral("Home");
+inline const QString DefaultHomeText = QStringLiteral("Home");
+inline const QString DefaultVisitorText = QStringLiteral("Visitor");
+
+// Text forms. A stored text that is not a decimal integer in range gives the fallback.
+QString colourToText(Colour colour);
+Colour colourFromText(const QString& text, Colour fallback);
+QString keyToText(KeyCode key);
+KeyCode keyFromText(const QString& text, KeyCode fallback);
+
+} // namespace modSettings
