@@ -1,0 +1,446 @@
+#include "SettingsStore.h"
+#include "modBasketball.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QSettings>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <algorithm>
+#include <iterator>
+
+namespace {
+
+// Every numeric setting with its section, its documented default and a reader of the loaded value.
+struct NumberSetting {
+    QString section;
+    QString key;
+    qint64 fallback;
+    qint64 (*loaded)();
+};
+
+const NumberSetting NumberSettings[] = {
+    {"ColorSettings", "FormBack", 4210752, [] { return qint64{modBasketball::FormBack}; }},
+    {"ColorSettings", "LEDBack", 0, [] { return qint64{modBasketball::LEDBack}; }},
+    {"ColorSettings", "TimeColor", 255, [] { return qint64{modBasketball::TimeColor}; }},
+    {"ColorSettings", "ScoreColor", 33023, [] { return qint64{modBasketball::ScoreColor}; }},
+    {"ColorSettings", "PeriodColor", 49152, [] { return qint64{modBasketball::PeriodColor}; }},
+    {"ColorSettings", "BorderColor", 16777215, [] { return qint64{modBasketball::BorderColor}; }},
+    {"ColorSettings", "HomeColor", 16777215, [] { return qint64{modBasketball::HomeColor}; }},
+    {"ColorSettings", "VisitorColor", 16777215, [] { return qint64{modBasketball::VisitorColor}; }},
+    {"KeySettings", "StartStopClockKey", 115, [] { return qint64{modBasketball::StartStopClockKey}; }},
+    {"KeySettings", "ResetClockKey", 114, [] { return qint64{modBasketball::ResetClockKey}; }},
+    {"KeySettings", "ClockSwitchKey", 99, [] { return qint64{modBasketball::ClockSwitchKey}; }},
+    {"KeySettings", "BuzzerKey", 98, [] { return qint64{modBasketball::BuzzerKey}; }},
+};
+
+// Values that are none of the defaults, so a load that leaves a variable alone is caught.
+void fillWithStaleValues() {
+    using namespace modBasketball;
+    FormBack = LEDBack = TimeColor = ScoreColor = 1234567;
+    PeriodColor = BorderColor = HomeColor = VisitorColor = 7654321;
+    StartStopClockKey = ResetClockKey = ClockSwitchKey = BuzzerKey = 1;
+    BuzzerFile = TitleText = HomeText = VisitorText = QStringLiteral("stale");
+}
+
+// Writes straight into the store, as an earlier run or a hand edit would have left it.
+void writeRaw(const QString& path, const QString& text) {
+    QSettings raw(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("Courtvane"));
+    raw.setValue(path, text);
+}
+
+} // namespace
+
+class TestSettingsStore : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void init();
+
+    // Loading
+    void emptyStoreGivesEveryDefault();
+    void loadingLeavesStoreUnwritten();
+    void partialStoreMixesStoredValuesAndDefaults();
+    void emptyBuzzerFileStaysEmpty();
+    void upperCaseKeyIsDistinctFromLowerCase();
+    void unusableNumberFallsBackForThatKeyOnly_data();
+    void unusableNumberFallsBackForThatKeyOnly();
+    void plainDecimalTextIsRead_data();
+    void plainDecimalTextIsRead();
+
+    // Saving
+    void saveWritesAllSixteenAsText();
+    void saveLaysOutExactlyThreeSections();
+    void roundTripRestoresEveryValue_data();
+    void roundTripRestoresEveryValue();
+
+    // Text forms
+    void colourTextForm_data();
+    void colourTextForm();
+    void keyTextForm_data();
+    void keyTextForm();
+
+private:
+    QString storeFile() const { return m_dir.filePath(QStringLiteral("Courtvane.conf")); }
+
+    QTemporaryDir m_dir;
+};
+
+void TestSettingsStore::initTestCase() {
+    QVERIFY(m_dir.isValid());
+    // Never touch the user's own store, nor let a machine-wide one leak into the defaults.
+    const QString userDir = m_dir.path();
+    const QString systemDir = m_dir.filePath(QStringLiteral("system"));
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, userDir);
+    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, userDir);
+    QSettings::setPath(QSettings::NativeFormat, QSettings::SystemScope, systemDir);
+    QSettings::setPath(QSettings::IniFormat, QSettings::SystemScope, systemDir);
+}
+
+void TestSettingsStore::init() {
+    QFile::remove(storeFile());
+    QVERIFY(!QFile::exists(storeFile()));
+    fillWithStaleValues();
+}
+
+void TestSettingsStore::emptyStoreGivesEveryDefault() {
+    modSettings::LoadSettings();
+
+    QCOMPARE(modBasketball::FormBack, 4210752);
+    QCOMPARE(modBasketball::LEDBack, 0);
+    QCOMPARE(modBasketball::TimeColor, 255);
+    QCOMPARE(modBasketball::ScoreColor, 33023);
+    QCOMPARE(modBasketball::PeriodColor, 49152);
+    QCOMPARE(modBasketball::BorderColor, 16777215);
+    QCOMPARE(modBasketball::HomeColor, 16777215);
+    QCOMPARE(modBasketball::VisitorColor, 16777215);
+    QCOMPARE(modBasketball::StartStopClockKey, KeyCode('s'));
+    QCOMPARE(modBasketball::ResetClockKey, KeyCode('r'));
+    QCOMPARE(modBasketball::ClockSwitchKey, KeyCode('c'));
+    QCOMPARE(modBasketball::BuzzerKey, KeyCode('b'));
+    QCOMPARE(modBasketball::BuzzerFile,
+             QCoreApplication::applicationDirPath().replace(QLatin1Char('/'), QDir::separator()) +
+                 QDir::separator() + QStringLiteral("buzzer.wav"));
+    QCOMPARE(modBasketball::TitleText, QStringLiteral("Home"));
+    QCOMPARE(modBasketball::HomeText, QStringLiteral("Home"));
+    QCOMPARE(modBasketball::VisitorText, QStringLiteral("Visitor"));
+}
+
+void TestSettingsStore::loadingLeavesStoreUnwritten() {
+    modSettings::LoadSettings();
+    QVERIFY(!QFile::exists(storeFile()));
+}
+
+void TestSettingsStore::partialStoreMixesStoredValuesAndDefaults() {
+    writeRaw(QStringLiteral("ColorSettings/TimeColor"), QStringLiteral("65280"));
+    writeRaw(QStringLiteral("KeySettings/BuzzerKey"), QStringLiteral("122"));
+    writeRaw(QStringLiteral("TextSettings/HomeText"), QStringLiteral("Eagles"));
+
+    modSettings::LoadSettings();
+
+    QCOMPARE(modBasketball::TimeColor, 65280);
+    QCOMPARE(modBasketball::BuzzerKey, KeyCode('z'));
+    QCOMPARE(modBasketball::HomeText, QStringLiteral("Eagles"));
+    QCOMPARE(modBasketball::ScoreColor, 33023);
+    QCOMPARE(modBasketball::FormBack, 4210752);
+    QCOMPARE(modBasketball::StartStopClockKey, KeyCode('s'));
+    QCOMPARE(modBasketball::TitleText, QStringLiteral("Home"));
+    QCOMPARE(modBasketball::VisitorText, QStringLiteral("Visitor"));
+    QVERIFY(modBasketball::BuzzerFile.endsWith(QStringLiteral("buzzer.wav")));
+}
+
+void TestSettingsStore::emptyBuzzerFileStaysEmpty() {
+    writeRaw(QStringLiteral("KeySettings/BuzzerFile"), QString());
+    modSettings::LoadSettings();
+    QVERIFY(modBasketball::BuzzerFile.isEmpty());
+}
+
+void TestSettingsStore::upperCaseKeyIsDistinctFromLowerCase() {
+    writeRaw(QStringLiteral("KeySettings/StartStopClockKey"), QStringLiteral("83"));
+    modSettings::LoadSettings();
+    QCOMPARE(modBasketball::StartStopClockKey, KeyCode('S'));
+    QVERIFY(modBasketball::StartStopClockKey != KeyCode('s'));
+}
+
+void TestSettingsStore::unusableNumberFallsBackForThatKeyOnly_data() {
+    QTest::addColumn<QString>("key");
+    QTest::addColumn<QString>("stored");
+
+    QTest::newRow("letters") << "TimeColor"
+                             << "abc";
+    QTest::newRow("empty") << "ScoreColor"
+                           << "";
+    QTest::newRow("leading blank") << "PeriodColor"
+                                   << " 5";
+    QTest::newRow("trailing blank") << "BorderColor"
+                                    << "5 ";
+    QTest::newRow("plus sign") << "FormBack"
+                               << "+5";
+    QTest::newRow("hex") << "HomeColor"
+                         << "0x10";
+    QTest::newRow("fraction") << "VisitorColor"
+                              << "1.5";
+    QTest::newRow("lone minus") << "LEDBack"
+                                << "-";
+    QTest::newRow("other script digits") << "TimeColor" << QStringLiteral("\u0661\u0662");
+    QTest::newRow("colour far too large") << "TimeColor"
+                                          << "99999999999";
+    QTest::newRow("colour just too large") << "ScoreColor"
+                                           << "2147483648";
+    QTest::newRow("colour too small") << "PeriodColor"
+                                      << "-2147483649";
+    QTest::newRow("colour beyond 64 bits") << "FormBack"
+                                           << "123456789012345678901234567890";
+    QTest::newRow("key too large") << "StartStopClockKey"
+                                   << "40000";
+    QTest::newRow("key just too large") << "ResetClockKey"
+                                        << "32768";
+    QTest::newRow("key too small") << "ClockSwitchKey"
+                                   << "-32769";
+    QTest::newRow("key as letter") << "BuzzerKey"
+                                   << "b";
+}
+
+void TestSettingsStore::unusableNumberFallsBackForThatKeyOnly() {
+    QFETCH(QString, key);
+    QFETCH(QString, stored);
+
+    // Every numeric key holds a usable value apart from the one under test.
+    {
+        QSettings raw(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("Courtvane"));
+        for (const NumberSetting& setting : NumberSettings) {
+            const QString text = setting.key == key ? stored : QString::number(setting.fallback + 7);
+            raw.setValue(setting.section + QLatin1Char('/') + setting.key, text);
+        }
+    }
+
+    modSettings::LoadSettings();
+
+    for (const NumberSetting& setting : NumberSettings) {
+        const qint64 expected = setting.key == key ? setting.fallback : setting.fallback + 7;
+        QVERIFY2(setting.loaded() == expected, qPrintable(QStringLiteral("%1 loaded as %2 instead of %3")
+                                                              .arg(setting.key)
+                                                              .arg(setting.loaded())
+                                                              .arg(expected)));
+    }
+}
+
+void TestSettingsStore::plainDecimalTextIsRead_data() {
+    QTest::addColumn<QString>("key");
+    QTest::addColumn<QString>("stored");
+    QTest::addColumn<qint64>("expected");
+
+    QTest::newRow("negative colour") << "TimeColor"
+                                     << "-1" << qint64{-1};
+    QTest::newRow("largest colour") << "FormBack"
+                                    << "2147483647" << qint64{2147483647};
+    QTest::newRow("smallest colour") << "LEDBack"
+                                     << "-2147483648" << qint64{-2147483648LL};
+    QTest::newRow("leading zeros") << "ScoreColor"
+                                   << "007" << qint64{7};
+    QTest::newRow("zero") << "BorderColor"
+                          << "0" << qint64{0};
+    QTest::newRow("minus zero") << "HomeColor"
+                                << "-0" << qint64{0};
+    QTest::newRow("largest key") << "StartStopClockKey"
+                                 << "32767" << qint64{32767};
+    QTest::newRow("smallest key") << "ResetClockKey"
+                                  << "-32768" << qint64{-32768};
+    QTest::newRow("negative key") << "BuzzerKey"
+                                  << "-1" << qint64{-1};
+}
+
+void TestSettingsStore::plainDecimalTextIsRead() {
+    QFETCH(QString, key);
+    QFETCH(QString, stored);
+    QFETCH(qint64, expected);
+
+    const auto setting = std::find_if(std::begin(NumberSettings), std::end(NumberSettings),
+                                      [&key](const NumberSetting& s) { return s.key == key; });
+    QVERIFY(setting != std::end(NumberSettings));
+    writeRaw(setting->section + QLatin1Char('/') + key, stored);
+
+    modSettings::LoadSettings();
+
+    QCOMPARE(setting->loaded(), expected);
+}
+
+void TestSettingsStore::saveWritesAllSixteenAsText() {
+    modSettings::LoadSettings();
+    modBasketball::StartStopClockKey = 'x';
+    modBasketball::TimeColor = 65280;
+    modBasketball::HomeText = QStringLiteral("Hawks");
+
+    modSettings::SaveSettings();
+
+    QFile file(storeFile());
+    QVERIFY(file.open(QIODevice::ReadOnly | QIODevice::Text));
+    const QStringList lines = QString::fromUtf8(file.readAll()).split(QLatin1Char('\n'));
+    QVERIFY(lines.contains(QStringLiteral("StartStopClockKey=120")));
+    QVERIFY(lines.contains(QStringLiteral("TimeColor=65280")));
+    QVERIFY(lines.contains(QStringLiteral("BorderColor=16777215")));
+    QVERIFY(lines.contains(QStringLiteral("HomeText=Hawks")));
+
+    // Unchanged values are written too, defaults included.
+    const QSettings raw(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("Courtvane"));
+    QCOMPARE(raw.value("KeySettings/StartStopClockKey").toString(), QStringLiteral("120"));
+    QCOMPARE(raw.value("KeySettings/ResetClockKey").toString(), QStringLiteral("114"));
+    QCOMPARE(raw.value("KeySettings/ClockSwitchKey").toString(), QStringLiteral("99"));
+    QCOMPARE(raw.value("KeySettings/BuzzerKey").toString(), QStringLiteral("98"));
+    QVERIFY(raw.value("KeySettings/BuzzerFile").toString().endsWith(QStringLiteral("buzzer.wav")));
+    QCOMPARE(raw.value("ColorSettings/FormBack").toString(), QStringLiteral("4210752"));
+    QCOMPARE(raw.value("ColorSettings/LEDBack").toString(), QStringLiteral("0"));
+    QCOMPARE(raw.value("ColorSettings/TimeColor").toString(), QStringLiteral("65280"));
+    QCOMPARE(raw.value("ColorSettings/ScoreColor").toString(), QStringLiteral("33023"));
+    QCOMPARE(raw.value("ColorSettings/PeriodColor").toString(), QStringLiteral("49152"));
+    QCOMPARE(raw.value("ColorSettings/BorderColor").toString(), QStringLiteral("16777215"));
+    QCOMPARE(raw.value("ColorSettings/HomeColor").toString(), QStringLiteral("16777215"));
+    QCOMPARE(raw.value("ColorSettings/VisitorColor").toString(), QStringLiteral("16777215"));
+    QCOMPARE(raw.value("TextSettings/TitleText").toString(), QStringLiteral("Home"));
+    QCOMPARE(raw.value("TextSettings/HomeText").toString(), QStringLiteral("Hawks"));
+    QCOMPARE(raw.value("TextSettings/VisitorText").toString(), QStringLiteral("Visitor"));
+}
+
+void TestSettingsStore::saveLaysOutExactlyThreeSections() {
+    modSettings::LoadSettings();
+    modSettings::SaveSettings();
+
+    QFile file(storeFile());
+    QVERIFY(file.open(QIODevice::ReadOnly | QIODevice::Text));
+    QStringList sections;
+    for (const QString& line : QString::fromUtf8(file.readAll()).split(QLatin1Char('\n'))) {
+        if (line.startsWith(QLatin1Char('[')))
+            sections << line;
+    }
+    sections.sort();
+    QCOMPARE(sections, (QStringList{"[ColorSettings]", "[KeySettings]", "[TextSettings]"}));
+
+    QSettings raw(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("Courtvane"));
+    QVERIFY(raw.childKeys().isEmpty());
+    raw.beginGroup(QStringLiteral("ColorSettings"));
+    QCOMPARE(raw.childKeys().size(), 8);
+    raw.endGroup();
+    raw.beginGroup(QStringLiteral("KeySettings"));
+    QCOMPARE(raw.childKeys().size(), 5);
+    QVERIFY(raw.contains(QStringLiteral("BuzzerFile")));
+    raw.endGroup();
+    raw.beginGroup(QStringLiteral("TextSettings"));
+    QCOMPARE(raw.childKeys().size(), 3);
+    raw.endGroup();
+}
+
+void TestSettingsStore::roundTripRestoresEveryValue_data() {
+    QTest::addColumn<QString>("title");
+    QTest::addColumn<QString>("home");
+    QTest::addColumn<QString>("visitor");
+    QTest::addColumn<QString>("buzzer");
+
+    QTest::newRow("plain") << "City Final"
+                           << "Lions"
+                           << "Tigers"
+                           << "/opt/court vane/horn 2.wav";
+    QTest::newRow("unicode") << QStringLiteral("Pokal der Stadt \u2014 Finale")
+                             << QStringLiteral("Z\u00fcrich") << QStringLiteral("\u6771\u4eac")
+                             << QStringLiteral("/home/ana/M\u00fasica/bocina final.wav");
+    QTest::newRow("punctuation") << "Home, sweet home"
+                                 << "\"Bulls\""
+                                 << "a=b;c"
+                                 << "C:\\Program Files\\Courtvane\\buzzer.wav";
+    QTest::newRow("blanks kept") << "  spaced  "
+                                 << " "
+                                 << ""
+                                 << "";
+    QTest::newRow("store syntax") << "@Variant(x)"
+                                  << "#hash"
+                                  << "[Section]"
+                                  << "/tmp/x.wav";
+}
+
+void TestSettingsStore::roundTripRestoresEveryValue() {
+    QFETCH(QString, title);
+    QFETCH(QString, home);
+    QFETCH(QString, visitor);
+    QFETCH(QString, buzzer);
+
+    using namespace modBasketball;
+    FormBack = 1;
+    LEDBack = 16777215;
+    TimeColor = -1;
+    ScoreColor = 2;
+    PeriodColor = 3;
+    BorderColor = 4;
+    HomeColor = 5;
+    VisitorColor = 6;
+    StartStopClockKey = 'S';
+    ResetClockKey = 'R';
+    ClockSwitchKey = ' ';
+    BuzzerKey = 13;
+    BuzzerFile = buzzer;
+    TitleText = title;
+    HomeText = home;
+    VisitorText = visitor;
+
+    modSettings::SaveSettings();
+    fillWithStaleValues();
+    modSettings::LoadSettings();
+
+    QCOMPARE(FormBack, 1);
+    QCOMPARE(LEDBack, 16777215);
+    QCOMPARE(TimeColor, -1);
+    QCOMPARE(ScoreColor, 2);
+    QCOMPARE(PeriodColor, 3);
+    QCOMPARE(BorderColor, 4);
+    QCOMPARE(HomeColor, 5);
+    QCOMPARE(VisitorColor, 6);
+    QCOMPARE(StartStopClockKey, KeyCode('S'));
+    QCOMPARE(ResetClockKey, KeyCode('R'));
+    QCOMPARE(ClockSwitchKey, KeyCode(' '));
+    QCOMPARE(BuzzerKey, KeyCode(13));
+    QCOMPARE(BuzzerFile, buzzer);
+    QCOMPARE(TitleText, title);
+    QCOMPARE(HomeText, home);
+    QCOMPARE(VisitorText, visitor);
+}
+
+void TestSettingsStore::colourTextForm_data() {
+    QTest::addColumn<Colour>("colour");
+    QTest::addColumn<QString>("text");
+
+    QTest::newRow("white") << Colour{16777215} << "16777215";
+    QTest::newRow("black") << Colour{0} << "0";
+    QTest::newRow("orange") << Colour{33023} << "33023";
+    QTest::newRow("negative") << Colour{-1} << "-1";
+}
+
+void TestSettingsStore::colourTextForm() {
+    QFETCH(Colour, colour);
+    QFETCH(QString, text);
+
+    QCOMPARE(modSettings::colourToText(colour), text);
+    QCOMPARE(modSettings::colourFromText(text, 42), colour);
+}
+
+void TestSettingsStore::keyTextForm_data() {
+    QTest::addColumn<KeyCode>("key");
+    QTest::addColumn<QString>("text");
+
+    QTest::newRow("s") << KeyCode('s') << "115";
+    QTest::newRow("S") << KeyCode('S') << "83";
+    QTest::newRow("none") << KeyCode{0} << "0";
+    QTest::newRow("negative") << KeyCode{-1} << "-1";
+}
+
+void TestSettingsStore::keyTextForm() {
+    QFETCH(KeyCode, key);
+    QFETCH(QString, text);
+
+    QCOMPARE(modSettings::keyToText(key), text);
+    QCOMPARE(modSettings::keyFromText(text, 42), key);
+}
+
+QTEST_GUILESS_MAIN(TestSettingsStore)
+
+#include "tst_settingsstore.moc"
