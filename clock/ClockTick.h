@@ -16,6 +16,9 @@ bool buzzerDue(Currency gameClock, Flag& buzzerSounded);
 // time format writes it (0 to 23, or 1 to 12 in a 12-hour format).
 Currency timeOfDayValue(const QTime& time, bool twelveHour);
 
+// Whether a QLocale time format writes an AM/PM marker, that is, uses a 12-hour clock.
+bool formatUsesTwelveHour(const QString& format);
+
 // Whether the user's locale writes the time of day with a 12-hour clock.
 bool localeUsesTwelveHour();
 

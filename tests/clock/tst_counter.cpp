@@ -1,0 +1,267 @@
+#include "modCount.h"
+
+#include "../support/ManualTime.h"
+
+#include <QTest>
+
+using namespace modCount;
+
+// Shows both sides of a failed comparison in seconds.
+char* toString(const Currency& value) {
+    return qstrdup(QByteArray::number(value.toDouble(), 'f', 4).constData());
+}
+
+namespace {
+
+Currency seconds(double s) {
+    return Currency::fromDouble(s);
+}
+
+} // namespace
+
+class TestCounter : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void init() { ResetAllSlots(); }
+
+    // Loading and reading without a run.
+    void neverStartedSlotReadsItsLimit();
+    void countUpModeAddsElapsedTimeToTheLimit();
+
+    // Measuring runs.
+    void countsDownAcrossSteps();
+    void runCountsTenthBoundariesCrossed_data();
+    void runCountsTenthBoundariesCrossed();
+    void stopKeepsTheValueOfTheLatestRead();
+    void restartAccumulatesEarlierRuns();
+    void startOnARunningSlotKeepsItsFirstInstant();
+    void runOfManyHoursCountsCorrectly();
+    void wallClockJumpsDoNotMoveARunningSlot();
+
+    // Expiry.
+    void expiredCountDownStaysAtZeroUntilLoaded();
+
+    // Slot numbers.
+    void slotsOutsideTheRangeAreNoOps_data();
+    void slotsOutsideTheRangeAreNoOps();
+    void slotsAreIndependent();
+};
+
+void TestCounter::neverStartedSlotReadsItsLimit() {
+    ManualTime time;
+    SetCount(seconds(600), 0, 0);
+    QCOMPARE(ReadCount(0), seconds(600));
+    time.advanceMs(5000);
+    QCOMPARE(ReadCount(0), seconds(600));
+    QCOMPARE(IsCounting(0), FlagFalse);
+}
+
+void TestCounter::countUpModeAddsElapsedTimeToTheLimit() {
+    ManualTime time;
+    SetCount(seconds(30), 1, 2);
+    QCOMPARE(ReadCount(2), seconds(30));
+    StartCount(2);
+    time.advanceMs(2500);
+    QCOMPARE(ReadCount(2), seconds(32.5));
+    StopCount(2);
+    // A stopped count-up slot reads the limit plus its finished runs.
+    QCOMPARE(ReadCount(2), seconds(32.5));
+    StartCount(2);
+    time.advanceMs(1000);
+    QCOMPARE(ReadCount(2), seconds(33.5));
+}
+
+void TestCounter::countsDownAcrossSteps() {
+    ManualTime time;
+    SetCount(seconds(600), 0, 0);
+    StartCount(0);
+    QCOMPARE(IsCounting(0), FlagTrue);
+    QCOMPARE(ReadCount(0), seconds(600));
+    time.advanceMs(50);
+    QCOMPARE(ReadCount(0), seconds(600));
+    time.advanceMs(50);
+    QCOMPARE(ReadCount(0), seconds(599.9));
+    time.advanceMs(59'900);
+    QCOMPARE(ReadCount(0), seconds(540));
+    time.advanceMs(539'999);
+    QCOMPARE(ReadCount(0), seconds(0.1));
+}
+
+void TestCounter::runCountsTenthBoundariesCrossed_data() {
+    QTest::addColumn<qint64>("startMs");
+    QTest::addColumn<qint64>("readMs");
+    QTest::addColumn<qint64>("tenths");
+
+    QTest::newRow("x.950 to (x+1).050") << qint64(10'950) << qint64(11'050) << qint64(1);
+    QTest::newRow("same tenth") << qint64(10'000) << qint64(10'099) << qint64(0);
+    QTest::newRow("one ms over a boundary") << qint64(10'099) << qint64(10'100) << qint64(1);
+    QTest::newRow("whole second from .000") << qint64(10'000) << qint64(11'000) << qint64(10);
+    QTest::newRow("just short of a second") << qint64(10'001) << qint64(10'999) << qint64(9);
+    QTest::newRow("x.999 to (x+1).000") << qint64(10'999) << qint64(11'000) << qint64(1);
+    QTest::newRow("a minute, off the boundary") << qint64(1'234) << qint64(61'234) << qint64(600);
+    QTest::newRow("negative start, same tenth") << qint64(-199) << qint64(-101) << qint64(0);
+    QTest::newRow("negative start over a boundary") << qint64(-101) << qint64(-99) << qint64(1);
+    QTest::newRow("across zero") << qint64(-1) << qint64(0) << qint64(1);
+    QTest::newRow("negative x.950 to (x+1).050") << qint64(-2'050) << qint64(-950) << qint64(11);
+}
+
+void TestCounter::runCountsTenthBoundariesCrossed() {
+    QFETCH(qint64, startMs);
+    QFETCH(qint64, readMs);
+    QFETCH(qint64, tenths);
+
+    ManualTime time;
+    SetCount(seconds(600), 0, 0);
+    time.setMonotonicMs(startMs);
+    StartCount(0);
+    time.setMonotonicMs(readMs);
+    QCOMPARE(ReadCount(0), seconds(600) - Currency::fromTenths(tenths));
+}
+
+void TestCounter::stopKeepsTheValueOfTheLatestRead() {
+    ManualTime time;
+    SetCount(seconds(600), 0, 0);
+    StartCount(0);
+    time.advanceMs(3'460);
+    const Currency shown = ReadCount(0);
+    QCOMPARE(shown, seconds(596.6));
+    // The stop comes 40 ms later, across a tenth boundary, yet the clock keeps what was shown.
+    time.advanceMs(40);
+    StopCount(0);
+    QCOMPARE(IsCounting(0), FlagFalse);
+    QCOMPARE(ReadCount(0), shown);
+    time.advanceMs(10'000);
+    QCOMPARE(ReadCount(0), shown);
+}
+
+void TestCounter::restartAccumulatesEarlierRuns() {
+    ManualTime time;
+    SetCount(seconds(100), 0, 0);
+    StartCount(0);
+    time.advanceMs(10'000);
+    QCOMPARE(ReadCount(0), seconds(90));
+    StopCount(0);
+    time.advanceMs(60'000);
+    StartCount(0);
+    time.advanceMs(5'300);
+    QCOMPARE(ReadCount(0), seconds(84.7));
+    StopCount(0);
+    QCOMPARE(ReadCount(0), seconds(84.7));
+}
+
+void TestCounter::startOnARunningSlotKeepsItsFirstInstant() {
+    ManualTime time;
+    SetCount(seconds(600), 0, 0);
+    StartCount(0);
+    time.advanceMs(4'000);
+    StartCount(0);
+    time.advanceMs(1'000);
+    QCOMPARE(ReadCount(0), seconds(595));
+}
+
+void TestCounter::runOfManyHoursCountsCorrectly() {
+    ManualTime time;
+    SetCount(Currency(), 1, 0);
+    StartCount(0);
+    time.setMonotonicMs(time.monotonicMs() + qint64(30) * 3600 * 1000 + 700);
+    QCOMPARE(ReadCount(0), seconds(30 * 3600 + 0.7));
+
+    SetCount(seconds(100'000), 0, 1);
+    StartCount(1);
+    time.setMonotonicMs(time.monotonicMs() + qint64(27) * 3600 * 1000);
+    QCOMPARE(ReadCount(1), seconds(100'000 - 27 * 3600));
+}
+
+void TestCounter::wallClockJumpsDoNotMoveARunningSlot() {
+    ManualTime time;
+    time.setLocalTime(QTime(23, 59, 59, 500));
+    SetCount(seconds(600), 0, 0);
+    StartCount(0);
+    time.advanceMs(500);
+    const Currency before = ReadCount(0);
+    QCOMPARE(before, seconds(599.5));
+
+    // The wall clock jumps an hour ahead while one second passes.
+    time.setLocalTime(time.localTime().addSecs(3600));
+    time.setMonotonicMs(time.monotonicMs() + 1000);
+    QCOMPARE(ReadCount(0), before - seconds(1));
+
+    // And back again, as when daylight saving ends.
+    time.setLocalTime(time.localTime().addSecs(-3600));
+    time.setMonotonicMs(time.monotonicMs() + 1000);
+    QCOMPARE(ReadCount(0), before - seconds(2));
+}
+
+void TestCounter::expiredCountDownStaysAtZeroUntilLoaded() {
+    ManualTime time;
+    SetCount(seconds(2), 0, 0);
+    StartCount(0);
+    time.advanceMs(2'500);
+    QCOMPARE(ReadCount(0), Currency());
+    QCOMPARE(ReadCount(0), Currency());
+    // Running out does not stop the slot.
+    QCOMPARE(IsCounting(0), FlagTrue);
+
+    StopCount(0);
+    QCOMPARE(ReadCount(0), Currency());
+    StartCount(0);
+    time.advanceMs(1'000);
+    QCOMPARE(ReadCount(0), Currency());
+    StopCount(0);
+    QCOMPARE(ReadCount(0), Currency());
+
+    SetCount(seconds(5), 0, 0);
+    QCOMPARE(ReadCount(0), seconds(5));
+    StartCount(0);
+    time.advanceMs(1'000);
+    QCOMPARE(ReadCount(0), seconds(4));
+}
+
+void TestCounter::slotsOutsideTheRangeAreNoOps_data() {
+    QTest::addColumn<qint16>("slot");
+    QTest::newRow("5") << qint16(5);
+    QTest::newRow("-1") << qint16(-1);
+    QTest::newRow("32767") << qint16(32767);
+}
+
+void TestCounter::slotsOutsideTheRangeAreNoOps() {
+    QFETCH(qint16, slot);
+    ManualTime time;
+    for (qint16 s = 0; s < SlotCount; ++s)
+        SetCount(seconds(10 + s), s % 2, s);
+    StartCount(3);
+
+    SetCount(seconds(50), 1, slot);
+    StartCount(slot);
+    time.advanceMs(1'000);
+    QCOMPARE(IsCounting(slot), FlagFalse);
+    QCOMPARE(ReadCount(slot), Currency());
+    StopCount(slot);
+
+    for (qint16 s = 0; s < SlotCount; ++s)
+        QCOMPARE(IsCounting(s), s == 3 ? FlagTrue : FlagFalse);
+    QCOMPARE(ReadCount(0), seconds(10));
+    QCOMPARE(ReadCount(3), seconds(14));
+    QCOMPARE(ReadCount(4), seconds(14));
+}
+
+void TestCounter::slotsAreIndependent() {
+    ManualTime time;
+    SetCount(seconds(600), 0, 0);
+    SetCount(seconds(300), 0, 4);
+    StartCount(0);
+    time.advanceMs(1'000);
+    StartCount(4);
+    time.advanceMs(2'000);
+    QCOMPARE(ReadCount(0), seconds(597));
+    QCOMPARE(ReadCount(4), seconds(298));
+    StopCount(0);
+    time.advanceMs(1'000);
+    QCOMPARE(ReadCount(0), seconds(597));
+    QCOMPARE(ReadCount(4), seconds(297));
+    QCOMPARE(IsCounting(4), FlagTrue);
+}
+
+QTEST_GUILESS_MAIN(TestCounter)
+#include "tst_counter.moc"
