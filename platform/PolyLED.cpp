@@ -1,0 +1,185 @@
+#include "PolyLED.h"
+
+#include "Twips.h"
+
+#include <QKeyEvent>
+#include <QPainter>
+
+#include <array>
+#include <cmath>
+
+namespace {
+
+// The digit is designed in a box of this many units and scaled to the widget, so it stays crisp
+// at any size and on any pixel density.
+constexpr double BoxWidth = 55.0;
+constexpr double BoxHeight = 100.0;
+
+// Half the thickness of a segment, the gap left at each end of it, and the forward lean.
+constexpr double HalfThickness = 5.5;
+constexpr double Gap = 1.0;
+constexpr double Slant = 0.05;
+
+// Segment axes run between these corners; the margins leave room for the thickness and the lean.
+constexpr double Top = 1.0 + HalfThickness;
+constexpr double Middle = BoxHeight / 2;
+constexpr double Bottom = BoxHeight - Top;
+constexpr double LeanRoom = Slant * (Middle - Top);
+constexpr double LeftEdge = 1.0 + HalfThickness + LeanRoom;
+constexpr double RightEdge = BoxWidth - LeftEdge;
+
+// Segments in the usual order a to g: top, upper right, lower right, bottom, lower left, upper
+// left, middle.
+enum Segment : quint8 { A = 1, B = 2, C = 4, D = 8, E = 16, F = 32, G = 64 };
+
+constexpr std::array<quint8, 10> DigitSegments = {
+    A | B | C | D | E | F,     // 0
+    B | C,                     // 1
+    A | B | D | E | G,         // 2
+    A | B | C | D | G,         // 3
+    B | C | F | G,             // 4
+    A | C | D | F | G,         // 5
+    A | C | D | E | F | G,     // 6
+    A | B | C,                 // 7
+    A | B | C | D | E | F | G, // 8
+    A | B | C | D | F | G,     // 9
+};
+
+// A bevelled bar along the axis from one corner to another: pointed ends meet the neighbouring
+// segments at 45 degrees with a small gap between them.
+QPolygonF segmentShape(QPointF from, QPointF to) {
+    const QPointF axis = to - from;
+    const double length = std::hypot(axis.x(), axis.y());
+    const QPointF along = axis / length;
+    const QPointF across(-along.y(), along.x());
+    const QPointF start = from + along * Gap;
+    const QPointF end = to - along * Gap;
+    const double h = HalfThickness;
+
+    QPolygonF shape{{start, start + (along + across) * h, end + (across - along) * h, end,
+                     end - (along + across) * h, start + (along - across) * h}};
+    for (QPointF& point : shape)
+        point.rx() += Slant * (Middle - point.y());
+    return shape;
+}
+
+const std::array<QPolygonF, 7>& segmentShapes() {
+    static const std::array<QPolygonF, 7> shapes = {
+        segmentShape({LeftEdge, Top}, {RightEdge, Top}),
+        segmentShape({RightEdge, Top}, {RightEdge, Middle}),
+        segmentShape({RightEdge, Middle}, {RightEdge, Bottom}),
+        segmentShape({LeftEdge, Bottom}, {RightEdge, Bottom}),
+        segmentShape({LeftEdge, Middle}, {LeftEdge, Bottom}),
+        segmentShape({LeftEdge, Top}, {LeftEdge, Middle}),
+        segmentShape({LeftEdge, Middle}, {RightEdge, Middle}),
+    };
+    return shapes;
+}
+
+QColor blend(const QColor& base, const QColor& over, double share) {
+    const auto mix = [share](int a, int b) { return qRound(a + (b - a) * share); };
+    return QColor(mix(base.red(), over.red()), mix(base.green(), over.green()),
+                  mix(base.blue(), over.blue()));
+}
+
+} // namespace
+
+PolyLED::PolyLED(QWidget* parent, const QString& name, int index) : Control(parent, name, index) {
+    setFocusPolicy(Qt::StrongFocus);
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    setAccessibleDescription(tr("LED digit"));
+    setAccessibleName(QString::number(m_caption));
+    setBoundsTwips(leftTwips(), topTwips(), Twips::fromPixels(widthForSize(m_size)),
+                   Twips::fromPixels(m_size));
+}
+
+void PolyLED::setCaption(int digit) {
+    const qint16 caption = digit >= -1 && digit <= 9 ? static_cast<qint16>(digit) : qint16(-1);
+    if (caption == m_caption)
+        return;
+    m_caption = caption;
+    setAccessibleName(caption < 0 ? tr("blank") : QString::number(caption));
+    update();
+}
+
+void PolyLED::setCaptionText(const QString& text) {
+    const bool isDigit = text.size() == 1 && text.at(0) >= u'0' && text.at(0) <= u'9';
+    setCaption(isDigit ? text.at(0).unicode() - u'0' : -1);
+}
+
+void PolyLED::setLitColor(Colour colour) {
+    if (colour == m_litColor)
+        return;
+    m_litColor = colour;
+    update();
+}
+
+void PolyLED::setBackColor(Colour colour) {
+    if (colour == m_backColor)
+        return;
+    m_backColor = colour;
+    update();
+}
+
+void PolyLED::setSize(double pixels) {
+    // The comparisons also send NaN to the smallest size instead of into an undefined conversion.
+    const double rounded = std::nearbyint(pixels);
+    const int size = rounded >= 32767 ? 32767 : rounded >= 1 ? static_cast<int>(rounded) : 1;
+    if (size == m_size)
+        return;
+    m_size = size;
+    setBoundsTwips(leftTwips(), topTwips(), Twips::fromPixels(widthForSize(size)), Twips::fromPixels(size));
+}
+
+int PolyLED::widthForSize(int size) {
+    // 0.55 x size rounded up, in whole numbers so that no floating error moves a digit by a pixel.
+    return static_cast<int>((55LL * qMax(1, size) + 99) / 100);
+}
+
+void PolyLED::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    const QColor back = toQColor(m_backColor);
+    const QColor lit = toQColor(m_litColor);
+    painter.fillRect(rect(), back);
+
+    painter.save();
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.scale(width() / BoxWidth, height() / BoxHeight);
+    painter.setPen(Qt::NoPen);
+    // Unlit segments show as a faint trace of the lit colour, like unpowered LEDs.
+    const QColor unlit = blend(back, lit, 0.13);
+    const quint8 litSegments = m_caption >= 0 ? DigitSegments.at(m_caption) : 0;
+    const auto& shapes = segmentShapes();
+    for (std::size_t i = 0; i < shapes.size(); ++i) {
+        painter.setBrush(litSegments & (1u << i) ? lit : unlit);
+        painter.drawPolygon(shapes.at(i));
+    }
+    painter.restore();
+
+    // Only the operator needs to see which digit takes the typing; the crowd should barely notice.
+    if (hasFocus()) {
+        painter.setPen(QPen(blend(back, lit, 0.4), 1, Qt::DotLine));
+        painter.setBrush(Qt::NoBrush);
+        painter.drawRect(rect().adjusted(0, 0, -1, -1));
+    }
+}
+
+void PolyLED::keyPressEvent(QKeyEvent* event) {
+    const QString text = event->text();
+    // Tab keeps moving the focus; it is no character for the digit.
+    if (text.isEmpty() || event->key() == Qt::Key_Tab || event->key() == Qt::Key_Backtab) {
+        Control::keyPressEvent(event);
+        return;
+    }
+    Q_EMIT KeyPress(index(), static_cast<qint16>(text.at(0).unicode()));
+}
+
+void PolyLED::focusInEvent(QFocusEvent* event) {
+    Control::focusInEvent(event);
+    update();
+}
+
+void PolyLED::focusOutEvent(QFocusEvent* event) {
+    Control::focusOutEvent(event);
+    update();
+}
