@@ -1,0 +1,165 @@
+#include "modStretch.h"
+
+#include "Control.h"
+#include "Twips.h"
+
+#include <QVariant>
+#include <QWidget>
+
+#include <cmath>
+#include <string_view>
+
+namespace modStretch {
+
+namespace {
+
+std::vector<StretchInfo> stretchList;
+// 32-bit rather than 16-bit: a maximised window on a large screen (2200 pixels are 33000 twips)
+// would overflow a 16-bit measure and turn every ratio negative.
+qint32 origWidth = 0;
+qint32 origHeight = 0;
+// What the window's frame added to its outer size when the layout was recorded.
+QSize recordedFrame;
+
+qint32 recorded(const QObject* control, const char* property) {
+    return roundHalfEven(control->property(property).toDouble());
+}
+
+// The window's outer size, frame included, as the layout is measured against it.
+QSize outerTwips(const QWidget* form) {
+    const QRect outer = form->frameGeometry();
+    return {roundHalfEven(Twips::fromPixels(outer.width())),
+            roundHalfEven(Twips::fromPixels(outer.height()))};
+}
+
+template <typename T> void write(QObject& control, const char* property, const std::optional<T>& value) {
+    if (value)
+        control.setProperty(property, QVariant::fromValue(*value));
+}
+
+void apply(QObject& control, const StretchValues& values) {
+    write(control, "Left", values.Left);
+    write(control, "Top", values.Top);
+    write(control, "Width", values.Width);
+    write(control, "Height", values.Height);
+    write(control, "FontSize", values.FontSize);
+    write(control, "BorderWidth", values.BorderWidth);
+    write(control, "Size", values.Size);
+}
+
+QSize frameTwips(const QWidget* form) {
+    const QSize extra = form->frameGeometry().size() - form->size();
+    return {roundHalfEven(Twips::fromPixels(extra.width())), roundHalfEven(Twips::fromPixels(extra.height()))};
+}
+
+} // namespace
+
+qint32 roundHalfEven(double x) {
+    // The default rounding mode sends halves to the even neighbour.
+    return qint32(std::nearbyint(x));
+}
+
+double AtLeastOne(double x) {
+    return x >= 1 ? x : 1.0;
+}
+
+void StretchForm(QWidget* form) {
+    stretchList.clear();
+    const QSize outer = outerTwips(form);
+    origWidth = outer.width();
+    origHeight = outer.height();
+    recordedFrame = frameTwips(form);
+
+    // The window's control collection: every control under it, depth first in the order the
+    // controls were created, so a frame comes just before the controls it holds.
+    const QList<Control*> controls = form->findChildren<Control*>();
+    for (Control* control : controls) {
+        const std::string_view kind = control->metaObject()->className();
+        StretchInfo info;
+        if (kind == "PolyLED") {
+            // An LED digit's width and height follow from its size.
+            info.Size = recorded(control, "Size");
+        } else if (kind == "PictureBox" || kind == "Image") {
+            info.Height = recorded(control, "Height");
+            info.Width = recorded(control, "Width");
+        } else if (kind == "Label") {
+            info.Height = recorded(control, "Height");
+            info.Width = recorded(control, "Width");
+            info.FontSize = recorded(control, "FontSize");
+        } else if (kind == "Shape") {
+            info.Height = recorded(control, "Height");
+            info.Width = recorded(control, "Width");
+            info.BorderWidth = recorded(control, "BorderWidth");
+        } else {
+            continue;
+        }
+        info.control = control;
+        info.Left = recorded(control, "Left");
+        info.Top = recorded(control, "Top");
+        stretchList.push_back(info);
+    }
+}
+
+StretchValues scaleRecord(const StretchInfo& info, double widthRatio, double heightRatio) {
+    StretchValues values;
+    if (info.Left != 0)
+        values.Left = float(widthRatio * info.Left);
+    if (info.Top != 0)
+        values.Top = float(heightRatio * info.Top);
+    if (info.Width != 0)
+        values.Width = AtLeastOne(widthRatio * info.Width);
+    if (info.Height != 0)
+        values.Height = AtLeastOne(heightRatio * info.Height);
+    if (info.FontSize != 0)
+        values.FontSize = AtLeastOne(heightRatio * info.FontSize);
+    if (info.BorderWidth != 0)
+        values.BorderWidth = AtLeastOne(heightRatio * info.BorderWidth);
+    if (info.Size != 0)
+        values.Size = AtLeastOne(heightRatio * info.Size);
+    return values;
+}
+
+void ResizeForm(QWidget* form) {
+    // A minimised window has no layout to show; before any record there is no baseline to scale.
+    if (form->isMinimized() || origWidth == 0 || origHeight == 0)
+        return;
+
+    // A window's frame is known only once the window is shown. A layout recorded before then is
+    // counted with the frame the window turned out to have, so that showing the window does not
+    // stretch the board by the size of its title bar.
+    const QSize frame = frameTwips(form);
+    if (frame != recordedFrame) {
+        origWidth += frame.width() - recordedFrame.width();
+        origHeight += frame.height() - recordedFrame.height();
+        recordedFrame = frame;
+    }
+
+    const QSize outer = outerTwips(form);
+    const double widthRatio = double(outer.width()) / origWidth;
+    const double heightRatio = double(outer.height()) / origHeight;
+
+    // Painting is suspended rather than the window hidden, so no intermediate layout is drawn and
+    // the window keeps the keyboard focus, which hiding it would take away.
+    form->setUpdatesEnabled(false);
+    for (const StretchInfo& info : stretchList) {
+        // A control destroyed since the record leaves an empty reference behind.
+        if (info.control)
+            apply(*info.control, scaleRecord(info, widthRatio, heightRatio));
+    }
+    form->setUpdatesEnabled(true);
+    form->repaint();
+}
+
+const std::vector<StretchInfo>& StretchList() {
+    return stretchList;
+}
+
+qint32 OrigWidth() {
+    return origWidth;
+}
+
+qint32 OrigHeight() {
+    return origHeight;
+}
+
+} // namespace modStretch

@@ -1,6 +1,11 @@
 #pragma once
 
+#include <QObject>
+#include <QPointer>
 #include <QtGlobal>
+
+#include <optional>
+#include <vector>
 
 class QWidget;
 
@@ -9,11 +14,46 @@ class QWidget;
 // width ratio; vertical measures, font sizes, outline widths and digit sizes the height ratio.
 namespace modStretch {
 
+// What is kept of one control's layout, in twips, whole points, outline units or digit size.
+// A field holding 0 was not recorded and is never written back.
+// The measures are 32-bit: a maximised window on a large screen is wider than 32767 twips.
+struct StretchInfo {
+    QPointer<QObject> control;
+    qint32 Left = 0;
+    qint32 Top = 0;
+    qint32 Height = 0;
+    qint32 Width = 0;
+    qint32 FontSize = 0;
+    qint32 BorderWidth = 0;
+    qint32 Size = 0;
+};
+
+// The values one record takes on a window widthRatio times as wide and heightRatio times as high
+// as when it was recorded; a field left empty was not recorded and is not to be written.
+// Positions are single precision and may be any value; measures are at least 1.
+struct StretchValues {
+    std::optional<float> Left;
+    std::optional<float> Top;
+    std::optional<double> Width;
+    std::optional<double> Height;
+    std::optional<double> FontSize;
+    std::optional<double> BorderWidth;
+    std::optional<double> Size;
+};
+
 void StretchForm(QWidget* form);
 void ResizeForm(QWidget* form);
 double AtLeastOne(double x);
 
 // Rounds to the nearest whole number, halves to the even neighbour, as values are recorded.
 qint32 roundHalfEven(double x);
+
+StretchValues scaleRecord(const StretchInfo& info, double widthRatio, double heightRatio);
+
+// The layout last recorded: one record per recorded control in the window's control collection
+// order, and the window's outer width and height in twips at that moment (0 before any record).
+const std::vector<StretchInfo>& StretchList();
+qint32 OrigWidth();
+qint32 OrigHeight();
 
 } // namespace modStretch
