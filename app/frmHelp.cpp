@@ -1,0 +1,116 @@
+#include "frmHelp.h"
+
+#include "RtfReader.h"
+#include "Twips.h"
+
+#include <QCoreApplication>
+#include <QFileInfo>
+#include <QPointer>
+#include <QResizeEvent>
+#include <QTextBrowser>
+
+namespace {
+
+// The one help window; a QPointer so that a closed (and deleted) window is forgotten.
+QPointer<frmHelp> helpWindow;
+
+constexpr double DesignClientWidth = 11055;
+constexpr double DesignClientHeight = 9270;
+
+// The window is never smaller than this, measured outside its frame.
+constexpr double MinimumOuterWidth = 2700;
+constexpr double MinimumOuterHeight = 1700;
+
+// The text area keeps 120 twips free on either side and room for the title bar below it.
+constexpr double TextLeft = 120;
+constexpr double TextTop = 0;
+constexpr double TextWidthAllowance = 240;
+constexpr double TextHeightAllowance = 420;
+// Lines wrap this far inside the text area's right edge, clear of the scroll bar.
+constexpr double WrapAllowance = 450;
+
+// The help file's lists hang their text a quarter inch after the bullet and its tab. Qt counts
+// tab stops from the start of each line, so stops this far apart put the first line's text
+// under the wrapped lines.
+constexpr double TabStop = 360;
+
+// Design-time size of the text area, before the first resize fits it to the window.
+constexpr double DesignTextWidth = 10935;
+constexpr double DesignTextHeight = 495;
+
+} // namespace
+
+frmHelp::frmHelp(QWidget* parent) : QWidget(parent), m_rtbHelp(new QTextBrowser(this)) {
+    setAttribute(Qt::WA_DeleteOnClose);
+    setWindowTitle(QStringLiteral("Courtvane Standard Help"));
+
+    m_rtbHelp->setObjectName(QStringLiteral("rtbHelp"));
+    // The right margin is a wrap width that follows the window (see Form_Resize).
+    m_rtbHelp->setLineWrapMode(QTextEdit::FixedPixelWidth);
+    m_rtbHelp->setTabStopDistance(Twips::toPixels(TabStop));
+    m_rtbHelp->setGeometry(Twips::toPixels(TextLeft), Twips::toPixels(TextTop),
+                           Twips::toPixels(DesignTextWidth), Twips::toPixels(DesignTextHeight));
+    resize(Twips::toPixels(DesignClientWidth), Twips::toPixels(DesignClientHeight));
+
+    Form_Load();
+}
+
+frmHelp* frmHelp::showHelp() {
+    if (helpWindow) {
+        // Asking again brings the open window back rather than opening a second one.
+        helpWindow->setWindowState(helpWindow->windowState() & ~Qt::WindowMinimized);
+        helpWindow->show();
+        helpWindow->raise();
+        helpWindow->activateWindow();
+        return helpWindow;
+    }
+    // Owned by itself: it deletes itself when closed (WA_DeleteOnClose).
+    helpWindow = new frmHelp;
+    helpWindow->show();
+    return helpWindow;
+}
+
+frmHelp* frmHelp::instance() {
+    return helpWindow;
+}
+
+void frmHelp::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    Form_Resize();
+}
+
+void frmHelp::changeEvent(QEvent* event) {
+    QWidget::changeEvent(event);
+    // Restoring from the task bar may bring no resize, yet the text area must fit the window.
+    if (event->type() == QEvent::WindowStateChange)
+        Form_Resize();
+}
+
+void frmHelp::Form_Load() {
+    const QString path = QCoreApplication::applicationDirPath() + QStringLiteral("/courtvanehelpfile.rtf");
+    if (QFileInfo::exists(path) && RtfReader::readFile(path, m_rtbHelp->document()))
+        return;
+    m_rtbHelp->setPlainText(
+        QStringLiteral("Help file has been moved from its normal location.  Please reinstall the program."));
+}
+
+void frmHelp::Form_Resize() {
+    if (isMinimized())
+        return;
+
+    // The limits apply to the outer size, title bar and frame included.
+    const QSize frameExtra = frameGeometry().size() - size();
+    double width = Twips::fromPixels(frameGeometry().width());
+    double height = Twips::fromPixels(frameGeometry().height());
+    const bool tooSmall = height < MinimumOuterHeight || width < MinimumOuterWidth;
+    height = qMax(height, MinimumOuterHeight);
+    width = qMax(width, MinimumOuterWidth);
+    if (tooSmall)
+        resize(Twips::toPixels(width) - frameExtra.width(), Twips::toPixels(height) - frameExtra.height());
+
+    const double textWidth = width - TextWidthAllowance;
+    const double textHeight = height - TextHeightAllowance;
+    m_rtbHelp->resize(Twips::toPixels(textWidth), Twips::toPixels(textHeight));
+    m_rtbHelp->setLineWrapColumnOrWidth(Twips::toPixels(textWidth - WrapAllowance));
+    m_rtbHelp->repaint();
+}

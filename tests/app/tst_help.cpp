@@ -1,0 +1,296 @@
+#include "Twips.h"
+#include "frmHelp.h"
+
+#include <QApplication>
+#include <QFile>
+#include <QFileInfo>
+#include <QPointer>
+#include <QTest>
+#include <QTextBlock>
+#include <QTextBrowser>
+#include <QTextDocument>
+
+#include <algorithm>
+
+namespace {
+
+const QString MissingFileText =
+    QStringLiteral("Help file has been moved from its normal location.  Please reinstall the program.");
+
+QString helpFilePath() {
+    return QCoreApplication::applicationDirPath() + QStringLiteral("/courtvanehelpfile.rtf");
+}
+
+QString asidePath() {
+    return helpFilePath() + QStringLiteral(".aside");
+}
+
+// Moves the help file out of the program's folder for as long as it lives, and back afterwards,
+// also when a check fails half-way.
+class HiddenHelpFile {
+public:
+    HiddenHelpFile() : m_hidden(QFile::rename(helpFilePath(), asidePath())) {}
+    ~HiddenHelpFile() {
+        if (m_hidden)
+            QFile::rename(asidePath(), helpFilePath());
+    }
+    HiddenHelpFile(const HiddenHelpFile&) = delete;
+    HiddenHelpFile& operator=(const HiddenHelpFile&) = delete;
+
+    bool hidden() const { return m_hidden; }
+
+private:
+    bool m_hidden;
+};
+
+QSize frameExtra(const QWidget* window) {
+    return window->frameGeometry().size() - window->size();
+}
+
+// Makes the window's outer size (frame included) the given number of pixels.
+void resizeOuter(QWidget* window, const QSize& outer) {
+    window->resize(outer - frameExtra(window));
+}
+
+// Compares a size in pixels with one given in twips, allowing the pixel of rounding.
+bool closeToTwips(int pixels, double twips) {
+    return qAbs(pixels - Twips::toPixels(twips)) <= 1;
+}
+
+// The paragraphs of the document whose whole text is the given heading.
+QList<QTextBlock> blocksReading(const QTextDocument* document, const QString& text) {
+    QList<QTextBlock> found;
+    for (QTextBlock block = document->begin(); block.isValid(); block = block.next()) {
+        if (block.text().trimmed() == text)
+            found.append(block);
+    }
+    return found;
+}
+
+bool wholeBlockBold(const QTextBlock& block) {
+    for (auto it = block.begin(); !it.atEnd(); ++it) {
+        if (it.fragment().text().trimmed().isEmpty())
+            continue;
+        if (it.fragment().charFormat().fontWeight() < QFont::Bold)
+            return false;
+    }
+    return true;
+}
+
+double firstFontSize(const QTextBlock& block) {
+    for (auto it = block.begin(); !it.atEnd(); ++it) {
+        if (!it.fragment().text().trimmed().isEmpty())
+            return it.fragment().charFormat().font().pointSizeF();
+    }
+    return 0;
+}
+
+} // namespace
+
+class TestHelp : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void cleanup();
+
+    // Loading the help file
+    void loadsTheHelpFile_data();
+    void loadsTheHelpFile();
+    void headingsAreBoldAndLarger_data();
+    void headingsAreBoldAndLarger();
+    void helpFileIsCleanRichText();
+    void missingFileShowsTheMessage();
+
+    // One window per program
+    void opensAsOneModelessWindow();
+    void secondRequestShowsTheSameWindow();
+    void closingForgetsTheWindowAndReopeningReloads();
+
+    // Sizing
+    void resizeFitsTheTextArea_data();
+    void resizeFitsTheTextArea();
+    void minimisedWindowKeepsTheTextArea();
+};
+
+void TestHelp::initTestCase() {
+    // A run that was cut short may have left the file moved aside.
+    if (!QFileInfo::exists(helpFilePath()) && QFileInfo::exists(asidePath()))
+        QFile::rename(asidePath(), helpFilePath());
+    QVERIFY2(QFileInfo::exists(helpFilePath()),
+             "the help file is not beside the test; re-run cmake so that it is copied there");
+}
+
+void TestHelp::cleanup() {
+    if (frmHelp::instance())
+        frmHelp::instance()->close();
+    QTRY_VERIFY(!frmHelp::instance());
+}
+
+void TestHelp::loadsTheHelpFile_data() {
+    QTest::addColumn<QString>("phrase");
+    QTest::newRow("title") << "Courtvane Standard Help";
+    QTest::newRow("start key") << "Start the game clock";
+    QTest::newRow("buzzer") << "buzzer";
+    QTest::newRow("time of day") << "Time of day";
+    QTest::newRow("clock entry") << "sets 5:30";
+    QTest::newRow("largest clock value") << "99:59";
+    QTest::newRow("possession") << "POSS";
+    QTest::newRow("options keys") << "Choose Key";
+    QTest::newRow("apostrophe escape") << QStringLiteral("program\u2019s folder");
+    QTest::newRow("quote escapes") << QStringLiteral("\u201CChoose Key\u201D");
+}
+
+void TestHelp::loadsTheHelpFile() {
+    QFETCH(QString, phrase);
+    const frmHelp* help = frmHelp::showHelp();
+    QVERIFY(help->rtbHelp()->toPlainText().contains(phrase));
+}
+
+void TestHelp::headingsAreBoldAndLarger_data() {
+    QTest::addColumn<QString>("heading");
+    QTest::addColumn<QString>("bodyText");
+    QTest::newRow("keyboard") << "Keyboard commands"
+                              << "Open this help window.";
+    QTest::newRow("clock entry") << "Setting the game clock"
+                                 << "Press the space bar to abandon";
+    QTest::newRow("lamps") << "Possession and bonus lamps"
+                           << "Resetting the clock, changing the period";
+}
+
+void TestHelp::headingsAreBoldAndLarger() {
+    QFETCH(QString, heading);
+    QFETCH(QString, bodyText);
+    const QTextDocument* document = frmHelp::showHelp()->rtbHelp()->document();
+
+    // The contents list names each heading too, in body text; the heading itself is the bold one.
+    const QList<QTextBlock> blocks = blocksReading(document, heading);
+    QVERIFY(!blocks.isEmpty());
+    const auto bold = std::find_if(blocks.begin(), blocks.end(), wholeBlockBold);
+    QVERIFY(bold != blocks.end());
+
+    const QTextBlock body = document->find(bodyText).block();
+    QVERIFY(body.isValid());
+    QVERIFY(!wholeBlockBold(body));
+    QVERIFY(firstFontSize(*bold) > firstFontSize(body));
+}
+
+void TestHelp::helpFileIsCleanRichText() {
+    const QString text = frmHelp::showHelp()->rtbHelp()->toPlainText();
+    // Nothing of the file's markup may show through to the reader.
+    QVERIFY(!text.contains(QLatin1Char('\\')));
+    QVERIFY(!text.contains(QLatin1Char('{')));
+    QVERIFY(!text.contains(QLatin1Char('}')));
+    QVERIFY(!text.contains(QStringLiteral("Arial")));
+    // The lists come out as bullets.
+    QVERIFY(text.contains(QChar(0x2022)));
+}
+
+void TestHelp::missingFileShowsTheMessage() {
+    const HiddenHelpFile hidden;
+    QVERIFY(hidden.hidden());
+    const frmHelp* help = frmHelp::showHelp();
+    QCOMPARE(help->rtbHelp()->toPlainText(), MissingFileText);
+    QVERIFY(help->isVisible());
+}
+
+void TestHelp::opensAsOneModelessWindow() {
+    const frmHelp* help = frmHelp::showHelp();
+    QCOMPARE(help->windowTitle(), QStringLiteral("Courtvane Standard Help"));
+    QVERIFY(help->isWindow());
+    QVERIFY(!help->parentWidget());
+    QVERIFY(help->isVisible());
+    QCOMPARE(help->windowModality(), Qt::NonModal);
+    QCOMPARE(help->size(), QSize(Twips::toPixels(11055), Twips::toPixels(9270)));
+
+    const QTextBrowser* text = help->findChild<QTextBrowser*>(QStringLiteral("rtbHelp"));
+    QCOMPARE(text, help->rtbHelp());
+    QVERIFY(text->isReadOnly());
+    QCOMPARE(text->pos(), QPoint(Twips::toPixels(120), Twips::toPixels(0)));
+}
+
+void TestHelp::secondRequestShowsTheSameWindow() {
+    frmHelp* first = frmHelp::showHelp();
+    first->showMinimized();
+    frmHelp* second = frmHelp::showHelp();
+    QCOMPARE(second, first);
+    QCOMPARE(frmHelp::instance(), first);
+    QVERIFY(!second->isMinimized());
+
+    const QWidgetList windows = QApplication::topLevelWidgets();
+    QCOMPARE(std::count_if(windows.begin(), windows.end(),
+                           [](const QWidget* w) { return qobject_cast<const frmHelp*>(w); }),
+             1);
+}
+
+void TestHelp::closingForgetsTheWindowAndReopeningReloads() {
+    QPointer<frmHelp> first = frmHelp::showHelp();
+    QVERIFY(first->rtbHelp()->toPlainText() != MissingFileText);
+    first->close();
+    QTRY_VERIFY(!first);
+    QVERIFY(!frmHelp::instance());
+
+    // The new window reads the folder again, so it notices that the file has gone.
+    const HiddenHelpFile hidden;
+    QVERIFY(hidden.hidden());
+    const frmHelp* second = frmHelp::showHelp();
+    QCOMPARE(frmHelp::instance(), second);
+    QCOMPARE(second->rtbHelp()->toPlainText(), MissingFileText);
+}
+
+void TestHelp::resizeFitsTheTextArea_data() {
+    QTest::addColumn<QSize>("requestedOuterPixels");
+    QTest::addColumn<QSize>("outerTwips");
+    QTest::addColumn<QSize>("textTwips");
+    QTest::addColumn<int>("wrapTwips");
+
+    QTest::newRow("too small both ways") << QSize(100, 50) << QSize(2700, 1700) << QSize(2460, 1280) << 2010;
+    QTest::newRow("too narrow") << QSize(120, 400) << QSize(2700, 6000) << QSize(2460, 5580) << 2010;
+    QTest::newRow("too low") << QSize(400, 90) << QSize(6000, 1700) << QSize(5760, 1280) << 5310;
+    QTest::newRow("just above the limit")
+        << QSize(181, 114) << QSize(2715, 1710) << QSize(2475, 1290) << 2025;
+    QTest::newRow("normal") << QSize(800, 600) << QSize(12000, 9000) << QSize(11760, 8580) << 11310;
+}
+
+void TestHelp::resizeFitsTheTextArea() {
+    QFETCH(QSize, requestedOuterPixels);
+    QFETCH(QSize, outerTwips);
+    QFETCH(QSize, textTwips);
+    QFETCH(int, wrapTwips);
+
+    frmHelp* help = frmHelp::showHelp();
+    QVERIFY(QTest::qWaitForWindowExposed(help));
+    resizeOuter(help, requestedOuterPixels);
+
+    const QSize outer = help->frameGeometry().size();
+    QVERIFY2(closeToTwips(outer.width(), outerTwips.width()), qPrintable(QString::number(outer.width())));
+    QVERIFY2(closeToTwips(outer.height(), outerTwips.height()), qPrintable(QString::number(outer.height())));
+
+    const QTextBrowser* text = help->rtbHelp();
+    QVERIFY(closeToTwips(text->width(), textTwips.width()));
+    QVERIFY(closeToTwips(text->height(), textTwips.height()));
+    QCOMPARE(text->lineWrapMode(), QTextEdit::FixedPixelWidth);
+    QVERIFY(closeToTwips(text->lineWrapColumnOrWidth(), wrapTwips));
+}
+
+void TestHelp::minimisedWindowKeepsTheTextArea() {
+    frmHelp* help = frmHelp::showHelp();
+    QVERIFY(QTest::qWaitForWindowExposed(help));
+    resizeOuter(help, QSize(800, 600));
+    const QSize before = help->rtbHelp()->size();
+    const int wrapBefore = help->rtbHelp()->lineWrapColumnOrWidth();
+
+    help->showMinimized();
+    QVERIFY(help->isMinimized());
+    resizeOuter(help, QSize(400, 300));
+    QCOMPARE(help->rtbHelp()->size(), before);
+    QCOMPARE(help->rtbHelp()->lineWrapColumnOrWidth(), wrapBefore);
+
+    // Restored, the text area fits the window again.
+    help->showNormal();
+    QVERIFY(closeToTwips(help->rtbHelp()->width(), Twips::fromPixels(400) - 240));
+    QVERIFY(closeToTwips(help->rtbHelp()->height(), Twips::fromPixels(300) - 420));
+}
+
+QTEST_MAIN(TestHelp)
+#include "tst_help.moc"
