@@ -24,11 +24,15 @@ void Label::setFontSize(double points) {
 }
 
 void Label::setFontFamily(const QString& family) {
+    if (family == m_family)
+        return;
     m_family = family;
     update();
 }
 
 void Label::setBold(bool bold) {
+    if (bold == m_bold)
+        return;
     m_bold = bold;
     update();
 }
@@ -41,6 +45,8 @@ void Label::setForeColor(Colour colour) {
 }
 
 void Label::setAlignment(Qt::Alignment alignment) {
+    if (alignment == m_alignment)
+        return;
     m_alignment = alignment;
     update();
 }

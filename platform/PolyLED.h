@@ -12,7 +12,7 @@ class PolyLED : public Control {
     Q_PROPERTY(int Caption READ caption WRITE setCaption)
     Q_PROPERTY(int LitColor READ litColor WRITE setLitColor)
     Q_PROPERTY(int BackColor READ backColor WRITE setBackColor)
-    Q_PROPERTY(double Size READ size WRITE setSize)
+    Q_PROPERTY(double Size READ digitSize WRITE setSize)
 
 public:
     PolyLED(QWidget* parent, const QString& name, int index = -1);
@@ -29,7 +29,7 @@ public:
     void setBackColor(Colour colour);
 
     // Digit height in pixels; written as a real number and rounded, halves to even, never below 1.
-    int size() const { return m_size; }
+    int digitSize() const { return m_size; }
     void setSize(double pixels);
 
     // The width in pixels of a digit of the given height.

@@ -3,6 +3,7 @@
 #include <QPainter>
 #include <QPainterPath>
 
+#include <algorithm>
 #include <cmath>
 
 Shape::Shape(QWidget* parent, const QString& name, int index) : Control(parent, name, index) {
@@ -11,12 +12,15 @@ Shape::Shape(QWidget* parent, const QString& name, int index) : Control(parent, 
 }
 
 void Shape::setKind(Kind kind) {
+    if (kind == m_kind)
+        return;
     m_kind = kind;
     update();
 }
 
 void Shape::setBorderWidth(double pixels) {
-    const int width = qMax(1, int(std::nearbyint(pixels)));
+    // Bounded before the conversion, so no value (not even NaN) can overflow it.
+    const int width = int(std::nearbyint(std::clamp(std::isnan(pixels) ? 1.0 : pixels, 1.0, 32767.0)));
     if (width == m_borderWidth)
         return;
     m_borderWidth = width;
@@ -31,6 +35,8 @@ void Shape::setBorderColor(Colour colour) {
 }
 
 void Shape::setHasBorder(bool visible) {
+    if (visible == m_hasBorder)
+        return;
     m_hasBorder = visible;
     update();
 }
@@ -43,6 +49,8 @@ void Shape::setFillColor(Colour colour) {
 }
 
 void Shape::setFilled(bool filled) {
+    if (filled == m_filled)
+        return;
     m_filled = filled;
     update();
 }

@@ -295,7 +295,7 @@ void TestStretch::windowBeyond16BitTwips() {
     QCOMPARE(board->title->fontSize(), 16.0);
     QCOMPARE(board->lamp->borderWidth(), 2.0);
     QCOMPARE(board->score[2]->leftTwips(), -240.0);
-    QCOMPARE(board->score[2]->size(), 52); // 52.5 goes to the even neighbour
+    QCOMPARE(board->score[2]->digitSize(), 52); // 52.5 goes to the even neighbour
 }
 
 void TestStretch::minimisedWindowChangesNothing() {

@@ -183,7 +183,7 @@ void tst_Controls::ledSize() {
 
     PolyLED led(nullptr, QStringLiteral("pledTest"));
     led.setProperty("Size", written);
-    QCOMPARE(led.size(), size);
+    QCOMPARE(led.digitSize(), size);
     QCOMPARE(led.property("Size").toDouble(), double(size));
     QCOMPARE(PolyLED::widthForSize(size), width);
     QCOMPARE(QSize(led.width(), led.height()), QSize(width, size));
