@@ -1,0 +1,20 @@
+#include "KeyCommands.h"
+
+#include "modBasketball.h"
+
+KeyCommand commandForKey(KeyCode keyAscii) {
+    using namespace modBasketball;
+    if (keyAscii == StartStopClockKey)
+        return KeyCommand::StartStop;
+    if (keyAscii == ResetClockKey)
+        return KeyCommand::Reset;
+    if (keyAscii == ClockSwitchKey)
+        return KeyCommand::ClockSwitch;
+    if (keyAscii == BuzzerKey)
+        return KeyCommand::Buzzer;
+    if (keyAscii == HelpKey)
+        return KeyCommand::Help;
+    if (keyAscii == OptionsKey)
+        return KeyCommand::Options;
+    return KeyCommand::None;
+}

@@ -1,0 +1,338 @@
+#include "frmScoreboard.h"
+
+#include "ClockEntry.h"
+#include "ClockText.h"
+#include "ClockTick.h"
+#include "ColorApply.h"
+#include "KeyCommands.h"
+#include "TimeSource.h"
+#include "Twips.h"
+#include "modBasketball.h"
+#include "modCount.h"
+#include "modShowDigits.h"
+#include "modStretch.h"
+
+#include <QFileInfo>
+#include <QKeyEvent>
+#include <QScreen>
+
+namespace {
+
+// Design size of the client area, in twips.
+constexpr int DesignWidth = 9480;
+constexpr int DesignHeight = 6795;
+// The clock ticks every 50 ms for the whole life of the board.
+constexpr int TickMs = 50;
+// The clock display's entry: counter slot 0, counting down, at most 99:59.
+constexpr qint16 GameSlot = 0;
+constexpr qint32 CountDown = 0;
+constexpr qint32 MaxClockEntry = 5999;
+constexpr qint16 MaxScore = 199;
+constexpr qint16 MaxPeriod = 9;
+
+template <typename T>
+T* place(QWidget* parent, const QString& name, double left, double top, double width, double height,
+         int index = -1) {
+    auto* control = new T(parent, name, index);
+    control->setBoundsTwips(left, top, width, height);
+    return control;
+}
+
+Label* label(QWidget* parent, const QString& name, double left, double top, double width, double height,
+             double points, const QString& caption = {}) {
+    auto* control = place<Label>(parent, name, left, top, width, height);
+    control->setFontSize(points);
+    control->setCaption(caption);
+    return control;
+}
+
+Shape* shape(QWidget* parent, const QString& name, Shape::Kind kind, double left, double top, double width,
+             double height, int border, int index = -1) {
+    auto* control = place<Shape>(parent, name, left, top, width, height, index);
+    control->setKind(kind);
+    control->setBorderWidth(border);
+    return control;
+}
+
+PolyLED* digit(QWidget* parent, ControlGroup<PolyLED>& group, double left, double top, int size, int caption) {
+    auto* element = new PolyLED(parent, group.name(), group.Count());
+    element->setSize(size);
+    element->setLeftTwips(left);
+    element->setTopTwips(top);
+    element->setCaption(caption);
+    group.add(element);
+    return element;
+}
+
+} // namespace
+
+frmScoreboard::frmScoreboard(QWidget* parent)
+    : QWidget(parent),
+      Shape2(shape(this, QStringLiteral("Shape2"), Shape::Kind::RoundedRectangle, 120, 840, 9255, 5835, 7)),
+      Shape1(shape(this, QStringLiteral("Shape1"), Shape::Kind::RoundedRectangle, 1740, 840, 6075, 2115, 7)),
+      lblTitle(label(this, QStringLiteral("lblTitle"), 120, 0, 9255, 795, 32.25, QStringLiteral("Home"))),
+      lblHome(label(this, QStringLiteral("lblHome"), 0, 5760, 4335, 975, 36)),
+      lblVisitor(label(this, QStringLiteral("lblVisitor"), 5160, 5760, 4335, 975, 36)),
+      lblPeriod(label(this, QStringLiteral("lblPeriod"), 3660, 4560, 2175, 735, 24, QStringLiteral("PERIOD"))),
+      lblBonus(label(this, QStringLiteral("lblBonus"), 3810, 3360, 1875, 600, 21.75, QStringLiteral("BONUS"))),
+      lblPoss(label(this, QStringLiteral("lblPoss"), 4080, 3960, 1335, 495, 20.25, QStringLiteral("POSS"))),
+      lblCreatedBy(label(this, QStringLiteral("lblCreatedBy"), 3240, 3060, 3015, 375, 11.25,
+                         QStringLiteral("Courtvane Standard"))),
+      shpBonusH(shape(this, QStringLiteral("shpBonusH"), Shape::Kind::Oval, 3120, 3450, 735, 375, 4)),
+      shpBonusV(shape(this, QStringLiteral("shpBonusV"), Shape::Kind::Oval, 5640, 3450, 735, 375, 4)),
+      shpPossH(shape(this, QStringLiteral("shpPossH"), Shape::Kind::Circle, 3675, 4035, 495, 375, 4)),
+      shpPossV(shape(this, QStringLiteral("shpPossV"), Shape::Kind::Circle, 5325, 4035, 495, 375, 4)),
+      imgBonusH(place<Image>(this, QStringLiteral("imgBonusH"), 3000, 3330, 975, 615)),
+      imgBonusV(place<Image>(this, QStringLiteral("imgBonusV"), 5520, 3330, 975, 615)),
+      imgPossH(place<Image>(this, QStringLiteral("imgPossH"), 3600, 3960, 615, 615)),
+      imgPossV(place<Image>(this, QStringLiteral("imgPossV"), 5280, 3960, 615, 615)),
+      picTime(place<PictureBox>(this, QStringLiteral("picTime"), 1920, 960, 5715, 1875)),
+      picHomeScore(place<PictureBox>(this, QStringLiteral("picHomeScore"), 360, 4020, 3255, 1815)),
+      picVisitorScore(place<PictureBox>(this, QStringLiteral("picVisitorScore"), 5880, 4020, 3255, 1815)),
+      tmrClock(new QTimer(this)), mmcBuzzer(new SoundDevice(this)) {
+    setWindowTitle(QStringLiteral("Courtvane Standard"));
+    setAutoFillBackground(true);
+    lblCreatedBy->setBold(true);
+    for (Shape* lamp : {shpBonusH, shpBonusV, shpPossH, shpPossV})
+        lamp->setFilled(true);
+
+    createDisplays();
+    setTabOrder();
+    connectControls();
+
+    resize(Twips::toPixels(DesignWidth), Twips::toPixels(DesignHeight));
+    if (const QScreen* screen = this->screen())
+        move(screen->availableGeometry().center() - rect().center());
+
+    m_twelveHourClock = ClockTick::localeUsesTwelveHour();
+    Form_Load();
+
+    tmrClock->setInterval(TickMs);
+    tmrClock->start();
+}
+
+void frmScoreboard::createDisplays() {
+    // The clock digits run left to right; the separator dots stand between digits 1 and 2.
+    for (const int left : {240, 1560, 3240, 4560})
+        digit(picTime, pledTime, left, 120, 105, 0);
+    shpTime.add(shape(picTime, shpTime.name(), Shape::Kind::Circle, 2740, 240, 255, 255, 1, 0));
+    shpTime.add(shape(picTime, shpTime.name(), Shape::Kind::Circle, 2745, 1440, 255, 255, 1, 1));
+    for (Shape* dot : shpTime) {
+        dot->setFilled(true);
+        dot->setHasBorder(false);
+    }
+
+    // Score digits run right to left from the units; the hundreds digit is partly clipped by
+    // its frame, and the tens and hundreds start dark.
+    const struct {
+        int left;
+        int caption;
+    } scoreDigits[] = {{2160, 0}, {840, -1}, {-480, -1}};
+    for (const auto& [left, caption] : scoreDigits) {
+        digit(picHomeScore, pledHomeScore, left, 120, 105, caption);
+        digit(picVisitorScore, pledVisitorScore, left, 120, 105, caption);
+    }
+
+    PolyLED* period = digit(this, pledPeriod, 4380, 5100, 95, 0);
+    period->setLitColor(49152);
+}
+
+void frmScoreboard::setTabOrder() {
+    QList<QWidget*> order{pledPeriod[0], picTime};
+    for (PolyLED* element : pledTime)
+        order.append(element);
+    order.append({picVisitorScore, picHomeScore});
+    for (PolyLED* element : pledHomeScore)
+        order.append(element);
+    for (PolyLED* element : pledVisitorScore)
+        order.append(element);
+    for (qsizetype i = 1; i < order.size(); ++i)
+        QWidget::setTabOrder(order.at(i - 1), order.at(i));
+}
+
+void frmScoreboard::connectControls() {
+    // A frame never keeps the focus: it hands it to the first digit of its display.
+    const auto handFocus = [this](PictureBox* frame, const ControlGroup<PolyLED>& display) {
+        PolyLED* first = display[0];
+        connect(frame, &PictureBox::gotFocus, first, [first] { first->setFocus(Qt::OtherFocusReason); });
+    };
+    handFocus(picTime, pledTime);
+    handFocus(picHomeScore, pledHomeScore);
+    handFocus(picVisitorScore, pledVisitorScore);
+
+    const modShowDigits::KeyDispatcher dispatch = [this](KeyCode key) { AllKeyPress(key); };
+    const auto digitEntry = [this, dispatch](const ControlGroup<PolyLED>& display, qint16 maxValue) {
+        for (PolyLED* element : display)
+            connect(element, &PolyLED::KeyPress, this, [&display, dispatch, maxValue](int, qint16 key) {
+                modShowDigits::DigitKeyPress(dispatch, display, key, 0, maxValue);
+            });
+    };
+    digitEntry(pledHomeScore, MaxScore);
+    digitEntry(pledVisitorScore, MaxScore);
+    digitEntry(pledPeriod, MaxPeriod);
+    for (PolyLED* element : pledTime)
+        connect(element, &PolyLED::KeyPress, this, [this, dispatch](int, qint16 key) {
+            modCount::CountKeyPress(dispatch, pledTime, key, MaxClockEntry, CountDown, GameSlot, shpTime);
+        });
+
+    connect(imgPossH, &Image::clicked, this, &frmScoreboard::imgPossH_Click);
+    connect(imgPossV, &Image::clicked, this, &frmScoreboard::imgPossV_Click);
+    connect(imgBonusH, &Image::clicked, this, &frmScoreboard::imgBonusH_Click);
+    connect(imgBonusV, &Image::clicked, this, &frmScoreboard::imgBonusV_Click);
+    connect(tmrClock, &QTimer::timeout, this, &frmScoreboard::tmrClock_Timer);
+    connect(mmcBuzzer, &SoundDevice::Done, this, &frmScoreboard::mmcBuzzer_Done);
+}
+
+void frmScoreboard::Form_Load() {
+    UpdateLabels();
+    UpdateFormColors();
+    modBasketball::ResetTime = Currency::fromSeconds(600);
+    modCount::SetCount(modBasketball::ResetTime, CountDown, GameSlot);
+    modCount::ShowCount(modBasketball::ResetTime, pledTime, shpTime);
+    modStretch::StretchForm(this);
+    const QString& file = modBasketball::BuzzerFile;
+    if (!file.isEmpty() && QFileInfo(file).isFile()) {
+        mmcBuzzer->setFileName(file);
+        mmcBuzzer->setCommand(QStringLiteral("Open"));
+    }
+    pledPeriod[0]->setFocus(Qt::OtherFocusReason);
+}
+
+void frmScoreboard::Buzzer() {
+    if (!mmcBuzzer->fileName().isEmpty())
+        mmcBuzzer->setCommand(QStringLiteral("Play"));
+}
+
+void frmScoreboard::mmcBuzzer_Done() {
+    // Rewind after every playback, so that the next buzzer plays the sound from its start.
+    mmcBuzzer->setCommand(QStringLiteral("Stop"));
+    mmcBuzzer->setCommand(QStringLiteral("Prev"));
+}
+
+void frmScoreboard::UpdateLabels() {
+    lblTitle->setCaption(modBasketball::TitleText);
+    lblHome->setCaption(modBasketball::HomeText);
+    lblVisitor->setCaption(modBasketball::VisitorText);
+}
+
+void frmScoreboard::UpdateFormColors() {
+    using namespace modBasketball;
+    QPalette background = palette();
+    background.setColor(QPalette::Window, toQColor(FormBack));
+    setPalette(background);
+
+    modCount::ShowCount(modCount::ReadCount(GameSlot), pledTime, shpTime);
+    modColor::ColorLED(pledTime, TimeColor);
+    modColor::ColorLED(pledHomeScore, ScoreColor);
+    modColor::ColorLED(pledVisitorScore, ScoreColor);
+    modColor::ColorLED(pledPeriod, PeriodColor);
+    lblHome->setForeColor(HomeColor);
+    lblVisitor->setForeColor(VisitorColor);
+    modColor::ColorForm(this, {shpBonusH, shpBonusV, shpPossH, shpPossV, lblHome, lblVisitor});
+    for (Shape* lamp : {shpBonusH, shpBonusV, shpPossH, shpPossV})
+        lamp->setBorderColor(LEDBack);
+    UpdatePoss();
+    UpdateBonus();
+}
+
+void frmScoreboard::UpdatePoss() {
+    using modBasketball::FormBack;
+    using modBasketball::ScoreColor;
+    switch (LitPoss) {
+    case 0:
+        shpPossH->setFillColor(FormBack);
+        shpPossV->setFillColor(FormBack);
+        break;
+    case 1:
+        shpPossH->setFillColor(ScoreColor);
+        shpPossV->setFillColor(FormBack);
+        break;
+    case 2:
+        shpPossH->setFillColor(FormBack);
+        shpPossV->setFillColor(ScoreColor);
+        break;
+    default:
+        break;
+    }
+}
+
+void frmScoreboard::UpdateBonus() {
+    using modBasketball::FormBack;
+    using modBasketball::ScoreColor;
+    shpBonusH->setFillColor(LitBonusH == FlagTrue ? ScoreColor : FormBack);
+    shpBonusV->setFillColor(LitBonusV == FlagTrue ? ScoreColor : FormBack);
+}
+
+void frmScoreboard::imgPossH_Click() {
+    LitPoss = LitPoss == 1 ? 0 : 1;
+    UpdatePoss();
+}
+
+void frmScoreboard::imgPossV_Click() {
+    LitPoss = LitPoss == 2 ? 0 : 2;
+    UpdatePoss();
+}
+
+void frmScoreboard::imgBonusH_Click() {
+    LitBonusH = Flag(~LitBonusH);
+    UpdateBonus();
+}
+
+void frmScoreboard::imgBonusV_Click() {
+    LitBonusV = Flag(~LitBonusV);
+    UpdateBonus();
+}
+
+void frmScoreboard::AllKeyPress(KeyCode KeyAscii) {
+    switch (commandForKey(KeyAscii)) {
+    case KeyCommand::StartStop:
+        if (modCount::IsCounting(GameSlot))
+            modCount::StopCount(GameSlot);
+        else
+            modCount::StartCount(GameSlot);
+        break;
+    case KeyCommand::Reset:
+        modCount::StopCount(GameSlot);
+        modCount::SetCount(modBasketball::ResetTime, CountDown, GameSlot);
+        modCount::ShowCount(modCount::ReadCount(GameSlot), pledTime, shpTime);
+        break;
+    case KeyCommand::ClockSwitch:
+        ClockTime = Flag(~ClockTime);
+        break;
+    case KeyCommand::Buzzer:
+        Buzzer();
+        break;
+    case KeyCommand::Help:
+        Q_EMIT helpRequested();
+        break;
+    case KeyCommand::Options:
+        // The options dialog is not part of this version; the key is reserved for it.
+    case KeyCommand::None:
+        break;
+    }
+}
+
+void frmScoreboard::tmrClock_Timer() {
+    const Currency gameClock = modCount::ReadCount(GameSlot);
+    if (ClockTime)
+        modCount::ShowCount(ClockTick::timeOfDayValue(Clock::source().localTime(), m_twelveHourClock), pledTime,
+                            shpTime);
+    else
+        modCount::ShowCount(gameClock, pledTime, shpTime);
+    if (ClockTick::buzzerDue(gameClock, BuzzerSounded))
+        Buzzer();
+}
+
+void frmScoreboard::keyPressEvent(QKeyEvent* event) {
+    // Reached only when no control has the focus: a focused digit takes its own keys.
+    if (event->text().isEmpty()) {
+        QWidget::keyPressEvent(event);
+        return;
+    }
+    AllKeyPress(KeyCode(event->text().at(0).unicode()));
+}
+
+void frmScoreboard::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    modStretch::ResizeForm(this);
+}

@@ -1,0 +1,93 @@
+#pragma once
+
+#include "ControlGroup.h"
+#include "Image.h"
+#include "Label.h"
+#include "PictureBox.h"
+#include "PolyLED.h"
+#include "Shape.h"
+#include "SoundDevice.h"
+#include "Types.h"
+
+#include <QTimer>
+#include <QWidget>
+
+// The board: title, team names and scores, game clock, period, possession and bonus lamps.
+// Its whole client area is shown to players and spectators; the operator drives it from the
+// keyboard and clicks the lamps. Every control is placed in twips at its design position and
+// scales with the window.
+class frmScoreboard : public QWidget {
+    Q_OBJECT
+
+public:
+    explicit frmScoreboard(QWidget* parent = nullptr);
+
+    // Public operations, reached by the other windows and by the key entry of the displays.
+    void Buzzer();
+    void UpdateBonus();
+    void UpdateFormColors();
+    void UpdateLabels();
+    void AllKeyPress(KeyCode KeyAscii);
+    void UpdatePoss();
+
+    // Runs one tick of the clock timer: reads the game clock, draws it (or the time of day) and
+    // sounds the buzzer once when the game clock has run out.
+    void tmrClock_Timer();
+
+    // Window state, all 0 when the window is created.
+    Flag ClockTime = FlagFalse; // true: the clock display shows the time of day
+    qint16 LitPoss = 0;         // 0 none, 1 home, 2 visitor
+    Flag LitBonusH = FlagFalse;
+    Flag LitBonusV = FlagFalse;
+    Flag BuzzerSounded = FlagFalse; // the buzzer has sounded for the present expiry
+
+    // Controls, created in the order of the window's control collection.
+    Shape* const Shape2;
+    Shape* const Shape1;
+    Label* const lblTitle;
+    Label* const lblHome;
+    Label* const lblVisitor;
+    Label* const lblPeriod;
+    Label* const lblBonus;
+    Label* const lblPoss;
+    Label* const lblCreatedBy;
+    Shape* const shpBonusH;
+    Shape* const shpBonusV;
+    Shape* const shpPossH;
+    Shape* const shpPossV;
+    Image* const imgBonusH;
+    Image* const imgBonusV;
+    Image* const imgPossH;
+    Image* const imgPossV;
+    PictureBox* const picTime;
+    PictureBox* const picHomeScore;
+    PictureBox* const picVisitorScore;
+    ControlGroup<PolyLED> pledTime{QStringLiteral("pledTime")};
+    ControlGroup<Shape> shpTime{QStringLiteral("shpTime")};
+    ControlGroup<PolyLED> pledHomeScore{QStringLiteral("pledHomeScore")};
+    ControlGroup<PolyLED> pledVisitorScore{QStringLiteral("pledVisitorScore")};
+    ControlGroup<PolyLED> pledPeriod{QStringLiteral("pledPeriod")};
+    QTimer* const tmrClock;
+    SoundDevice* const mmcBuzzer;
+
+Q_SIGNALS:
+    // The operator asked for the help window.
+    void helpRequested();
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    void createDisplays();
+    void setTabOrder();
+    void connectControls();
+    void Form_Load();
+    void mmcBuzzer_Done();
+    void imgPossH_Click();
+    void imgPossV_Click();
+    void imgBonusH_Click();
+    void imgBonusV_Click();
+
+    bool m_twelveHourClock = false;
+};
