@@ -24,17 +24,36 @@ public:
     QString command() const { return m_command; }
     void setCommand(const QString& command);
 
+    // True from an "Open" with a non-empty FileName until the next "Close", even while the file
+    // is still loading or after it turned out to be unplayable.
     bool isOpen() const;
+    // True once the opened file has been read and decoded and can be played.
+    bool isLoaded() const;
+    // True from a "Play" until its playback ends, including while a "Play" waits for the file
+    // to finish loading.
     bool isPlaying() const;
     // How many "Play" commands were issued since construction, whether or not sound came out.
     int playCount() const { return m_playCount; }
 
 Q_SIGNALS:
+    // Once per playback, when it runs out or is stopped. A "Play" during a playback restarts the
+    // sound as the same playback, so only its final end raises Done(); a "Play" stopped while the
+    // file was still loading never sounded and raises none.
     void Done();
 
 private:
+    void open();
+    void close();
+    void play();
+    void stop();
+    void onStatusChanged();
+    void onPlayingChanged();
+
     QString m_fileName;
     QString m_command;
     QSoundEffect* m_effect = nullptr;
     int m_playCount = 0;
+    bool m_open = false;
+    bool m_pendingPlay = false;
+    bool m_restarting = false;
 };

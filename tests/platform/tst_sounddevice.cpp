@@ -1,0 +1,589 @@
+#include "PulseServer.h"
+#include "SoundDevice.h"
+
+#include <QAudioDevice>
+#include <QCoreApplication>
+#include <QFile>
+#include <QMediaDevices>
+#include <QRandomGenerator>
+#include <QScopeGuard>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QtEndian>
+
+#include <cmath>
+
+namespace {
+
+constexpr int kWaitMs = 10000;
+// A recorded sample louder than this is sound; the null sink records silence as exact zeros.
+constexpr int kSoundThreshold = 300;
+constexpr int kRate = 44100;
+// Quiet stretches shorter than this (50 ms) belong to the same sound.
+constexpr qsizetype kGap = kRate / 20;
+
+QByteArray le16(quint16 value) {
+    const quint16 le = qToLittleEndian(value);
+    return {reinterpret_cast<const char*>(&le), 2};
+}
+
+QByteArray le32(quint32 value) {
+    const quint32 le = qToLittleEndian(value);
+    return {reinterpret_cast<const char*>(&le), 4};
+}
+
+QByteArray chunk(const char* id, const QByteArray& body, quint32 declaredSize) {
+    QByteArray bytes = id + le32(declaredSize) + body;
+    if (body.size() % 2 == 1) {
+        bytes.append('\0');
+    }
+    return bytes;
+}
+
+QByteArray chunk(const char* id, const QByteArray& body) {
+    return chunk(id, body, quint32(body.size()));
+}
+
+QByteArray fmtBody(quint16 format, quint16 channels, quint16 bits) {
+    const quint16 blockAlign = quint16(channels * bits / 8);
+    return le16(format) + le16(channels) + le32(kRate) + le32(kRate * blockAlign) + le16(blockAlign) +
+           le16(bits);
+}
+
+QByteArray riffWave(const QByteArray& chunks) {
+    return "RIFF" + le32(quint32(4 + chunks.size())) + "WAVE" + chunks;
+}
+
+bool writeFile(const QString& path, const QByteArray& bytes) {
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+}
+
+double frequencyWithin(const PcmTrack& track, const Burst& burst, double fromSeconds, double toSeconds) {
+    const qsizetype to = std::min(burst.end, burst.begin + qsizetype(toSeconds * track.sampleRate));
+    const qsizetype from = std::min(to, burst.begin + qsizetype(fromSeconds * track.sampleRate));
+    return estimateFrequency(track.range(from, to), track.sampleRate);
+}
+
+double seconds(const PcmTrack& track, const Burst& burst) {
+    return double(burst.length()) / track.sampleRate;
+}
+
+} // namespace
+
+// The recording analysis must be right, or the sound tests below would prove nothing.
+class tst_WaveAnalysis : public QObject {
+    Q_OBJECT
+
+private slots:
+    void readsBackAWrittenTone_data();
+    void readsBackAWrittenTone();
+    void refusesWhatIsNotPcmWave_data();
+    void refusesWhatIsNotPcmWave();
+    void skipsForeignChunksAndKeepsTheFirstChannelOfCutData();
+    void splitsBurstsAtLongSilences_data();
+    void splitsBurstsAtLongSilences();
+
+private:
+    QTemporaryDir m_dir;
+};
+
+void tst_WaveAnalysis::readsBackAWrittenTone_data() {
+    QTest::addColumn<double>("frequency");
+    QTest::addColumn<double>("duration");
+    QTest::addColumn<double>("amplitude");
+    QTest::newRow("loud 440 Hz") << 440.0 << 0.4 << 0.8;
+    QTest::newRow("half 1320 Hz") << 1320.0 << 0.25 << 0.5;
+    QTest::newRow("quiet 100 Hz") << 100.0 << 0.5 << 0.2;
+}
+
+void tst_WaveAnalysis::readsBackAWrittenTone() {
+    QFETCH(double, frequency);
+    QFETCH(double, duration);
+    QFETCH(double, amplitude);
+    const QString path = m_dir.filePath(QString::fromLatin1(QTest::currentDataTag()) + ".wav");
+    QVERIFY(writeToneWave(path, {{frequency, duration}}, amplitude, kRate));
+
+    const std::optional<PcmTrack> track = readPcmWave(path);
+    QVERIFY(track);
+    QCOMPARE(track->sampleRate, kRate);
+    QCOMPARE(track->samples.size(), qsizetype(std::lround(duration * kRate)));
+
+    const double fullScale = amplitude * 32767;
+    const SoundLevels levels = measureLevels(track->all(), int(fullScale / 2));
+    QVERIFY(std::abs(levels.peak - fullScale) < fullScale * 0.01);
+    QVERIFY(std::abs(levels.rms - fullScale / std::sqrt(2.0)) < fullScale * 0.01);
+    // A sine first passes half its peak at a twelfth of its period.
+    QVERIFY(std::abs(double(levels.firstLoud) - kRate / (12 * frequency)) <= 1.0);
+    QVERIFY(std::abs(estimateFrequency(track->all(), kRate) - frequency) < frequency * 0.02);
+}
+
+void tst_WaveAnalysis::refusesWhatIsNotPcmWave_data() {
+    QTest::addColumn<bool>("exists");
+    QTest::addColumn<QByteArray>("bytes");
+    const QByteArray samples(400, '\x40');
+    QTest::newRow("missing file") << false << QByteArray();
+    QTest::newRow("empty file") << true << QByteArray();
+    QTest::newRow("text") << true << QByteArray("this is not a sound at all, only words");
+    QTest::newRow("RIFF but not WAVE")
+        << true << QByteArray("RIFF" + le32(12) + "AVI " + chunk("data", samples));
+    QTest::newRow("8-bit samples") << true
+                                   << riffWave(chunk("fmt ", fmtBody(1, 1, 8)) + chunk("data", samples));
+    QTest::newRow("compressed") << true
+                                << riffWave(chunk("fmt ", fmtBody(2, 1, 16)) + chunk("data", samples));
+    QTest::newRow("no data chunk") << true << riffWave(chunk("fmt ", fmtBody(1, 1, 16)));
+    QTest::newRow("data before format")
+        << true << riffWave(chunk("data", samples) + chunk("fmt ", fmtBody(1, 1, 16)));
+}
+
+void tst_WaveAnalysis::refusesWhatIsNotPcmWave() {
+    QFETCH(bool, exists);
+    QFETCH(QByteArray, bytes);
+    const QString path = m_dir.filePath(QString::fromLatin1(QTest::currentDataTag()) + ".wav");
+    if (exists) {
+        QVERIFY(writeFile(path, bytes));
+    }
+    QVERIFY(!readPcmWave(path));
+}
+
+void tst_WaveAnalysis::skipsForeignChunksAndKeepsTheFirstChannelOfCutData() {
+    // Stereo frames (left, right); the data chunk claims far more than was written, as a
+    // recording cut short leaves it.
+    QByteArray frames;
+    for (const qint16 left : {qint16(100), qint16(-200), qint16(300)}) {
+        frames += le16(quint16(left)) + le16(quint16(-left));
+    }
+    const QByteArray bytes =
+        riffWave(chunk("LIST", "odd", 3) + chunk("fmt ", fmtBody(1, 2, 16)) + chunk("data", frames, 100000));
+    const QString path = m_dir.filePath(QStringLiteral("cut.wav"));
+    QVERIFY(writeFile(path, bytes));
+
+    const std::optional<PcmTrack> track = readPcmWave(path);
+    QVERIFY(track);
+    QCOMPARE(track->samples, QList<qint16>({100, -200, 300}));
+    const SoundLevels levels = measureLevels(track->all(), 150);
+    QCOMPARE(levels.peak, 300);
+    QCOMPARE(levels.firstLoud, 1);
+    QVERIFY(std::abs(levels.rms - std::sqrt((100.0 * 100 + 200.0 * 200 + 300.0 * 300) / 3)) < 1e-9);
+}
+
+void tst_WaveAnalysis::splitsBurstsAtLongSilences_data() {
+    QTest::addColumn<double>("minGapSeconds");
+    QTest::addColumn<int>("bursts");
+    QTest::newRow("gap longer than the silence") << 0.15 << 1;
+    QTest::newRow("gap shorter than the silence") << 0.05 << 2;
+}
+
+void tst_WaveAnalysis::splitsBurstsAtLongSilences() {
+    QFETCH(double, minGapSeconds);
+    QFETCH(int, bursts);
+    // A zero frequency writes silence.
+    const QString path = m_dir.filePath(QStringLiteral("bursts.wav"));
+    QVERIFY(writeToneWave(path, {{440, 0.1}, {0, 0.1}, {440, 0.05}}, 0.8, kRate));
+    const std::optional<PcmTrack> track = readPcmWave(path);
+    QVERIFY(track);
+
+    const QList<Burst> found = findBursts(track->all(), kSoundThreshold, qsizetype(minGapSeconds * kRate));
+    QCOMPARE(found.size(), bursts);
+    QVERIFY(found.first().begin <= 1);
+    // The last loud sample lies within one cycle of the tone's end.
+    QVERIFY(found.last().end > qsizetype(0.25 * kRate) - kRate / 440);
+    if (bursts == 2) {
+        QVERIFY(std::abs(double(found.first().end) - 0.1 * kRate) < kRate / 440.0);
+        QVERIFY(std::abs(double(found.last().begin) - 0.2 * kRate) <= 1.0);
+    }
+}
+
+// The device against a real sound server, recording what reaches its sink.
+class tst_SoundDevice : public QObject {
+    Q_OBJECT
+
+public:
+    tst_SoundDevice(PulseServer* server, const QString& whyNoServer)
+        : m_server(server), m_whyNoServer(whyNoServer) {}
+
+private slots:
+    void initTestCase();
+    void cleanup();
+
+    void playRightAfterOpenSoundsTheFile();
+    void stopAndPrevAfterDonePlayFromTheStartAgain();
+    void stopEndsThePlaybackWithOneDone();
+    void playDuringPlaybackRestartsAsOnePlayback();
+    void closeThenOpenPlaysTheNewFile();
+    void nothingToPlayStaysSilent_data();
+    void nothingToPlayStaysSilent();
+    void commandsAreCaseInsensitiveWords_data();
+    void commandsAreCaseInsensitiveWords();
+    void ignoresUnknownCommands_data();
+    void ignoresUnknownCommands();
+    void followsTheDefaultOutputAtEveryOpen();
+
+private:
+    // Every file gets a name of its own: the sound cache remembers files by name.
+    QString newFile(const QString& name) {
+        return m_dir.filePath(QStringLiteral("%1-%2").arg(++m_files).arg(name));
+    }
+    bool startRecording(const QString& sink = QStringLiteral("testsink"));
+    std::optional<PcmTrack> finishRecording();
+    // Issues "Play", waits for its Done and hands back the one burst of sound it recorded.
+    void recordPlayback(SoundDevice& device, const QSignalSpy& done, PcmTrack& track, Burst& burst,
+                        const QString& sink = QStringLiteral("testsink"));
+
+    PulseServer* m_server;
+    QString m_whyNoServer;
+    QTemporaryDir m_dir;
+    QString m_recording;
+    int m_files = 0;
+};
+
+bool tst_SoundDevice::startRecording(const QString& sink) {
+    m_recording = newFile(QStringLiteral("recording.wav"));
+    return m_server->startRecording(m_recording, sink);
+}
+
+std::optional<PcmTrack> tst_SoundDevice::finishRecording() {
+    m_server->stopRecording();
+    return readPcmWave(m_recording);
+}
+
+void tst_SoundDevice::recordPlayback(SoundDevice& device, const QSignalSpy& done, PcmTrack& track,
+                                     Burst& burst, const QString& sink) {
+    const qsizetype before = done.count();
+    QVERIFY2(startRecording(sink), qPrintable(m_server->errorString()));
+    device.setCommand(QStringLiteral("Play"));
+    QVERIFY(device.isPlaying());
+    QTRY_COMPARE_WITH_TIMEOUT(done.count(), before + 1, kWaitMs);
+    std::optional<PcmTrack> recorded = finishRecording();
+    QVERIFY(recorded);
+    const QList<Burst> bursts = findBursts(recorded->all(), kSoundThreshold, kGap);
+    QCOMPARE(bursts.size(), 1);
+    track = *recorded;
+    burst = bursts.first();
+}
+
+void tst_SoundDevice::initTestCase() {
+    if (!m_server) {
+        QSKIP(qPrintable(QStringLiteral("no PulseAudio server to play to: ") + m_whyNoServer));
+    }
+    QVERIFY(m_dir.isValid());
+}
+
+void tst_SoundDevice::cleanup() {
+    if (m_server) {
+        m_server->stopRecording();
+    }
+}
+
+void tst_SoundDevice::playRightAfterOpenSoundsTheFile() {
+    const QString file = newFile(QStringLiteral("a440.wav"));
+    QVERIFY(writeToneWave(file, {{440, 0.4}}));
+    QVERIFY2(startRecording(), qPrintable(m_server->errorString()));
+
+    SoundDevice device;
+    QSignalSpy done(&device, &SoundDevice::Done);
+    device.setFileName(file);
+    device.setCommand(QStringLiteral("Open"));
+    QVERIFY(device.isOpen());
+    // Opening returned without waiting for the file, which loads in the background; a "Play"
+    // issued now must still sound once it has loaded.
+    QVERIFY(!device.isLoaded());
+    device.setCommand(QStringLiteral("Play"));
+    QVERIFY(device.isPlaying());
+    QCOMPARE(device.playCount(), 1);
+    QVERIFY(done.wait(kWaitMs));
+    QCOMPARE(done.count(), 1);
+    QVERIFY(!device.isPlaying());
+
+    const std::optional<PcmTrack> track = finishRecording();
+    QVERIFY(track);
+    const QList<Burst> bursts = findBursts(track->all(), kSoundThreshold, kGap);
+    QCOMPARE(bursts.size(), 1);
+    QCOMPARE_GT(measureLevels(track->range(bursts[0].begin, bursts[0].end), kSoundThreshold).rms, 10000.0);
+    // Qt reports the end while about the last tenth of a second is still buffered, and drops it.
+    QCOMPARE_GT(seconds(*track, bursts[0]), 0.2);
+    QVERIFY(std::abs(frequencyWithin(*track, bursts[0], 0, 0.2) - 440) < 440 * 0.05);
+    QCOMPARE(done.count(), 1);
+}
+
+void tst_SoundDevice::stopAndPrevAfterDonePlayFromTheStartAgain() {
+    // Low then high: a playback that went on from where the last one ended would begin high.
+    const QString file = newFile(QStringLiteral("low-high.wav"));
+    QVERIFY(writeToneWave(file, {{440, 0.3}, {1320, 0.3}}));
+
+    SoundDevice device;
+    QSignalSpy done(&device, &SoundDevice::Done);
+    // What the scoreboard does with every end of the sound.
+    connect(&device, &SoundDevice::Done, &device, [&device] {
+        device.setCommand(QStringLiteral("Stop"));
+        device.setCommand(QStringLiteral("Prev"));
+    });
+    device.setFileName(file);
+    device.setCommand(QStringLiteral("Open"));
+    for (int playback = 1; playback <= 2; ++playback) {
+        PcmTrack track;
+        Burst burst;
+        recordPlayback(device, done, track, burst);
+        if (QTest::currentTestFailed()) {
+            return;
+        }
+        QCOMPARE_GT(seconds(track, burst), 0.3);
+        QVERIFY(std::abs(frequencyWithin(track, burst, 0, 0.1) - 440) < 440 * 0.05);
+    }
+    QCOMPARE(done.count(), 2);
+    QCOMPARE(device.playCount(), 2);
+}
+
+void tst_SoundDevice::stopEndsThePlaybackWithOneDone() {
+    const QString file = newFile(QStringLiteral("long.wav"));
+    QVERIFY(writeToneWave(file, {{440, 2.0}}));
+    SoundDevice device;
+    QSignalSpy done(&device, &SoundDevice::Done);
+    device.setFileName(file);
+    device.setCommand(QStringLiteral("Open"));
+    QTRY_VERIFY_WITH_TIMEOUT(device.isLoaded(), kWaitMs);
+    QVERIFY2(startRecording(), qPrintable(m_server->errorString()));
+
+    device.setCommand(QStringLiteral("Play"));
+    QVERIFY(device.isPlaying());
+    QTest::qWait(300);
+    device.setCommand(QStringLiteral("Stop"));
+    QCOMPARE(done.count(), 1);
+    QVERIFY(!device.isPlaying());
+    device.setCommand(QStringLiteral("Stop"));
+    device.setCommand(QStringLiteral("Prev"));
+
+    const std::optional<PcmTrack> track = finishRecording();
+    QVERIFY(track);
+    QCOMPARE(done.count(), 1);
+    const QList<Burst> bursts = findBursts(track->all(), kSoundThreshold, kGap);
+    QCOMPARE_LE(bursts.size(), 1);
+    for (const Burst& burst : bursts) {
+        QCOMPARE_LT(seconds(*track, burst), 1.5);
+    }
+}
+
+void tst_SoundDevice::playDuringPlaybackRestartsAsOnePlayback() {
+    const QString file = newFile(QStringLiteral("second.wav"));
+    QVERIFY(writeToneWave(file, {{440, 1.0}}));
+    SoundDevice device;
+    QSignalSpy done(&device, &SoundDevice::Done);
+    device.setFileName(file);
+    device.setCommand(QStringLiteral("Open"));
+    QTRY_VERIFY_WITH_TIMEOUT(device.isLoaded(), kWaitMs);
+    QVERIFY2(startRecording(), qPrintable(m_server->errorString()));
+
+    device.setCommand(QStringLiteral("Play"));
+    device.setCommand(QStringLiteral("Play"));
+    QVERIFY(device.isPlaying());
+    QCOMPARE(done.count(), 0);
+    QCOMPARE(device.playCount(), 2);
+    QVERIFY(done.wait(kWaitMs));
+
+    const std::optional<PcmTrack> track = finishRecording();
+    QVERIFY(track);
+    QCOMPARE(done.count(), 1);
+    const QList<Burst> bursts = findBursts(track->all(), kSoundThreshold, kGap);
+    QCOMPARE(bursts.size(), 1);
+    QCOMPARE_GT(seconds(*track, bursts[0]), 0.5);
+}
+
+void tst_SoundDevice::closeThenOpenPlaysTheNewFile() {
+    const QString low = newFile(QStringLiteral("low.wav"));
+    const QString high = newFile(QStringLiteral("high.wav"));
+    QVERIFY(writeToneWave(low, {{440, 0.4}}));
+    QVERIFY(writeToneWave(high, {{1320, 0.4}}));
+
+    SoundDevice device;
+    QSignalSpy done(&device, &SoundDevice::Done);
+    PcmTrack track;
+    Burst burst;
+    device.setFileName(low);
+    device.setCommand(QStringLiteral("Open"));
+    recordPlayback(device, done, track, burst);
+    if (QTest::currentTestFailed()) {
+        return;
+    }
+    QVERIFY(std::abs(frequencyWithin(track, burst, 0, 0.2) - 440) < 440 * 0.05);
+
+    device.setCommand(QStringLiteral("Close"));
+    QVERIFY(!device.isOpen());
+    device.setCommand(QStringLiteral("Play"));
+    QVERIFY(!device.isPlaying());
+    device.setFileName(high);
+    device.setCommand(QStringLiteral("Open"));
+    recordPlayback(device, done, track, burst);
+    if (QTest::currentTestFailed()) {
+        return;
+    }
+    QVERIFY(std::abs(frequencyWithin(track, burst, 0, 0.2) - 1320) < 1320 * 0.05);
+    QCOMPARE(done.count(), 2);
+    QCOMPARE(device.playCount(), 3);
+}
+
+void tst_SoundDevice::nothingToPlayStaysSilent_data() {
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<bool>("exists");
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<bool>("opens");
+
+    // Random bytes would be loud noise if they were ever played as samples.
+    QByteArray noise(44100, '\0');
+    QRandomGenerator generator(7);
+    generator.fillRange(reinterpret_cast<quint32*>(noise.data()), noise.size() / 4);
+    QTest::newRow("no file name") << QString() << false << QByteArray() << false;
+    QTest::newRow("missing file") << QStringLiteral("missing.wav") << false << QByteArray() << true;
+    QTest::newRow("empty file") << QStringLiteral("empty.wav") << true << QByteArray() << true;
+    QTest::newRow("noise named .wav") << QStringLiteral("noise.wav") << true << noise << true;
+    QTest::newRow("header without samples")
+        << QStringLiteral("header.wav") << true << QByteArray("RIFF" + le32(4) + "WAVE") << true;
+    // Files whose reading would wait for bytes that never come.
+    const QByteArray format = chunk("fmt ", fmtBody(1, 1, 16));
+    QTest::newRow("shorter than a header")
+        << QStringLiteral("short.wav") << true << QByteArray("RIFF") << true;
+    QTest::newRow("format cut short") << QStringLiteral("cut-format.wav") << true
+                                      << riffWave(chunk("fmt ", fmtBody(1, 1, 16).left(6), 16)) << true;
+    QTest::newRow("samples cut short") << QStringLiteral("cut-samples.wav") << true
+                                       << riffWave(format + chunk("data", noise.left(8820), 88200)) << true;
+    QTest::newRow("half a sample at the end")
+        << QStringLiteral("odd.wav") << true << riffWave(format + chunk("data", noise.left(8821))) << true;
+}
+
+void tst_SoundDevice::nothingToPlayStaysSilent() {
+    QFETCH(QString, name);
+    QFETCH(bool, exists);
+    QFETCH(QByteArray, bytes);
+    QFETCH(bool, opens);
+    const QString file = name.isEmpty() ? QString() : newFile(name);
+    if (exists) {
+        QVERIFY(writeFile(file, bytes));
+    }
+    QVERIFY2(startRecording(), qPrintable(m_server->errorString()));
+
+    SoundDevice device;
+    QSignalSpy done(&device, &SoundDevice::Done);
+    device.setFileName(file);
+    device.setCommand(QStringLiteral("Open"));
+    QCOMPARE(device.isOpen(), opens);
+    device.setCommand(QStringLiteral("Play"));
+    // A play waiting for the file is dropped once the file fails to load.
+    QTRY_VERIFY_WITH_TIMEOUT(!device.isPlaying(), kWaitMs);
+    QVERIFY(!device.isLoaded());
+    device.setCommand(QStringLiteral("Play"));
+    QVERIFY(!device.isPlaying());
+    QCOMPARE(device.playCount(), 2);
+
+    const std::optional<PcmTrack> track = finishRecording();
+    QVERIFY(track);
+    QCOMPARE_LE(measureLevels(track->all(), kSoundThreshold).peak, kSoundThreshold);
+    QCOMPARE(done.count(), 0);
+}
+
+void tst_SoundDevice::commandsAreCaseInsensitiveWords_data() {
+    QTest::addColumn<QString>("open");
+    QTest::addColumn<QString>("play");
+    QTest::newRow("capitalised") << QStringLiteral("Open") << QStringLiteral("Play");
+    QTest::newRow("lower case") << QStringLiteral("open") << QStringLiteral("play");
+    QTest::newRow("upper case") << QStringLiteral("OPEN") << QStringLiteral("PLAY");
+    QTest::newRow("mixed") << QStringLiteral("oPeN") << QStringLiteral("pLaY");
+}
+
+void tst_SoundDevice::commandsAreCaseInsensitiveWords() {
+    QFETCH(QString, open);
+    QFETCH(QString, play);
+    const QString file = newFile(QStringLiteral("short.wav"));
+    QVERIFY(writeToneWave(file, {{440, 0.1}}));
+
+    SoundDevice device;
+    QSignalSpy done(&device, &SoundDevice::Done);
+    device.setFileName(file);
+    device.setCommand(open);
+    QVERIFY(device.isOpen());
+    device.setCommand(play);
+    QCOMPARE(device.command(), play);
+    QVERIFY(device.isPlaying());
+    QVERIFY(done.wait(kWaitMs));
+}
+
+void tst_SoundDevice::ignoresUnknownCommands_data() {
+    QTest::addColumn<QString>("command");
+    QTest::newRow("empty") << QString();
+    QTest::newRow("other word") << QStringLiteral("Pause");
+    QTest::newRow("longer word") << QStringLiteral("Plays");
+    QTest::newRow("padded") << QStringLiteral(" Play");
+    QTest::newRow("close, misspelt") << QStringLiteral("Closed");
+}
+
+void tst_SoundDevice::ignoresUnknownCommands() {
+    QFETCH(QString, command);
+    const QString file = newFile(QStringLiteral("unknown.wav"));
+    QVERIFY(writeToneWave(file, {{440, 0.1}}));
+
+    SoundDevice device;
+    device.setFileName(file);
+    device.setCommand(QStringLiteral("Open"));
+    QTRY_VERIFY_WITH_TIMEOUT(device.isLoaded(), kWaitMs);
+    device.setCommand(command);
+    QCOMPARE(device.command(), command);
+    QCOMPARE(device.playCount(), 0);
+    QVERIFY(!device.isPlaying());
+    QVERIFY(device.isLoaded());
+}
+
+void tst_SoundDevice::followsTheDefaultOutputAtEveryOpen() {
+    const QString file = newFile(QStringLiteral("moved.wav"));
+    QVERIFY(writeToneWave(file, {{440, 0.3}}));
+    const auto defaultOutput = [] { return QString::fromUtf8(QMediaDevices::defaultAudioOutput().id()); };
+    // Puts the outputs back the way the other tests expect them, whatever happened here.
+    const auto restoreOutputs = [this] {
+        const bool added = m_server->addSink(QStringLiteral("testsink"));
+        const bool chosen = m_server->setDefaultSink(QStringLiteral("testsink"));
+        return m_server->removeSink(QStringLiteral("spare")) && added && chosen;
+    };
+    auto restoreOnFailure = qScopeGuard(restoreOutputs);
+
+    SoundDevice device;
+    QSignalSpy done(&device, &SoundDevice::Done);
+    PcmTrack track;
+    Burst burst;
+    device.setFileName(file);
+    device.setCommand(QStringLiteral("Open"));
+    recordPlayback(device, done, track, burst, QStringLiteral("testsink"));
+    if (QTest::currentTestFailed()) {
+        return;
+    }
+
+    // Another output is plugged in and the one in use unplugged: the next opening uses the new one.
+    QVERIFY(m_server->addSink(QStringLiteral("spare")));
+    QVERIFY(m_server->removeSink(QStringLiteral("testsink")));
+    QTRY_COMPARE_WITH_TIMEOUT(defaultOutput(), QStringLiteral("spare"), kWaitMs);
+    device.setCommand(QStringLiteral("Close"));
+    device.setCommand(QStringLiteral("Open"));
+    recordPlayback(device, done, track, burst, QStringLiteral("spare"));
+    if (QTest::currentTestFailed()) {
+        return;
+    }
+    QCOMPARE(done.count(), 2);
+
+    device.setCommand(QStringLiteral("Close"));
+    restoreOnFailure.dismiss();
+    QVERIFY(restoreOutputs());
+    QTRY_COMPARE_WITH_TIMEOUT(defaultOutput(), QStringLiteral("testsink"), kWaitMs);
+}
+
+// The sound server must be up before Qt Multimedia first looks for one, so before the
+// application object exists.
+int main(int argc, char** argv) {
+    PulseServer server;
+    const bool serverUp = server.start();
+    QCoreApplication app(argc, argv);
+
+    tst_WaveAnalysis analysis;
+    tst_SoundDevice device(serverUp ? &server : nullptr, server.errorString());
+    int failures = QTest::qExec(&analysis, argc, argv);
+    failures += QTest::qExec(&device, argc, argv);
+    return failures;
+}
+
+#include "tst_sounddevice.moc"
