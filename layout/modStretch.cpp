@@ -49,7 +49,8 @@ void apply(QObject& control, const StretchValues& values) {
 
 QSize frameTwips(const QWidget* form) {
     const QSize extra = form->frameGeometry().size() - form->size();
-    return {roundHalfEven(Twips::fromPixels(extra.width())), roundHalfEven(Twips::fromPixels(extra.height()))};
+    return {roundHalfEven(Twips::fromPixels(extra.width())),
+            roundHalfEven(Twips::fromPixels(extra.height()))};
 }
 
 } // namespace

@@ -5,8 +5,7 @@
 
 // An indexed group of controls sharing one name, such as the four digits of the clock.
 // Elements are added in index order; the group does not own them (their parent widget does).
-template <typename T>
-class ControlGroup {
+template <typename T> class ControlGroup {
 public:
     ControlGroup() = default;
     explicit ControlGroup(QString name) : m_name(std::move(name)) {}

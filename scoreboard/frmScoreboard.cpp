@@ -54,7 +54,8 @@ Shape* shape(QWidget* parent, const QString& name, Shape::Kind kind, double left
     return control;
 }
 
-PolyLED* digit(QWidget* parent, ControlGroup<PolyLED>& group, double left, double top, int size, int caption) {
+PolyLED* digit(QWidget* parent, ControlGroup<PolyLED>& group, double left, double top, int size,
+               int caption) {
     auto* element = new PolyLED(parent, group.name(), group.Count());
     element->setSize(size);
     element->setLeftTwips(left);
@@ -73,8 +74,10 @@ frmScoreboard::frmScoreboard(QWidget* parent)
       lblTitle(label(this, QStringLiteral("lblTitle"), 120, 0, 9255, 795, 32.25, QStringLiteral("Home"))),
       lblHome(label(this, QStringLiteral("lblHome"), 0, 5760, 4335, 975, 36)),
       lblVisitor(label(this, QStringLiteral("lblVisitor"), 5160, 5760, 4335, 975, 36)),
-      lblPeriod(label(this, QStringLiteral("lblPeriod"), 3660, 4560, 2175, 735, 24, QStringLiteral("PERIOD"))),
-      lblBonus(label(this, QStringLiteral("lblBonus"), 3810, 3360, 1875, 600, 21.75, QStringLiteral("BONUS"))),
+      lblPeriod(
+          label(this, QStringLiteral("lblPeriod"), 3660, 4560, 2175, 735, 24, QStringLiteral("PERIOD"))),
+      lblBonus(
+          label(this, QStringLiteral("lblBonus"), 3810, 3360, 1875, 600, 21.75, QStringLiteral("BONUS"))),
       lblPoss(label(this, QStringLiteral("lblPoss"), 4080, 3960, 1335, 495, 20.25, QStringLiteral("POSS"))),
       lblCreatedBy(label(this, QStringLiteral("lblCreatedBy"), 3240, 3060, 3015, 375, 11.25,
                          QStringLiteral("Courtvane Standard"))),
@@ -315,8 +318,8 @@ void frmScoreboard::AllKeyPress(KeyCode KeyAscii) {
 void frmScoreboard::tmrClock_Timer() {
     const Currency gameClock = modCount::ReadCount(GameSlot);
     if (ClockTime)
-        modCount::ShowCount(ClockTick::timeOfDayValue(Clock::source().localTime(), m_twelveHourClock), pledTime,
-                            shpTime);
+        modCount::ShowCount(ClockTick::timeOfDayValue(Clock::source().localTime(), m_twelveHourClock),
+                            pledTime, shpTime);
     else
         modCount::ShowCount(gameClock, pledTime, shpTime);
     if (ClockTick::buzzerDue(gameClock, BuzzerSounded))

@@ -1,5 +1,5 @@
-#include "ManualTime.h"
 #include "ClockEntry.h"
+#include "ManualTime.h"
 #include "SettingsStore.h"
 #include "frmScoreboard.h"
 #include "modBasketball.h"
@@ -168,8 +168,10 @@ void tst_Keys::reset_data() {
     QTest::addColumn<QString>("shownAfterReset");
     QTest::newRow("stopped") << false << QString() << "10:00";
     QTest::newRow("running") << true << QString() << "10:00";
-    QTest::newRow("after an entry, stopped") << false << "5.30\r" << "_5:30";
-    QTest::newRow("after an entry, running") << true << "5.30\r" << "_5:30";
+    QTest::newRow("after an entry, stopped") << false << "5.30\r"
+                                             << "_5:30";
+    QTest::newRow("after an entry, running") << true << "5.30\r"
+                                             << "_5:30";
 }
 
 void tst_Keys::reset() {
@@ -307,14 +309,22 @@ void tst_Keys::clockEntry_data() {
     QTest::addColumn<QString>("typed");
     QTest::addColumn<QString>("shown");
     QTest::addColumn<qint64>("resetTenths");
-    QTest::newRow("5.30") << "5.30\r" << "_5:30" << qint64(3300);
-    QTest::newRow("99.59") << "99.59\r" << "99:59" << qint64(59990);
-    QTest::newRow("100 refused") << "100\r" << "10:00" << qint64(6000);
-    QTest::newRow("99.99 refused") << "99.99\r" << "10:00" << qint64(6000);
-    QTest::newRow("two points refused") << "1.2.3\r" << "10:00" << qint64(6000);
-    QTest::newRow("seconds past 59") << "1.75\r" << "_2:15" << qint64(1350);
-    QTest::newRow("tenths") << "0.455\r" << "45.5_" << qint64(455);
-    QTest::newRow("Enter alone") << "\r" << "10:00" << qint64(6000);
+    QTest::newRow("5.30") << "5.30\r"
+                          << "_5:30" << qint64(3300);
+    QTest::newRow("99.59") << "99.59\r"
+                           << "99:59" << qint64(59990);
+    QTest::newRow("100 refused") << "100\r"
+                                 << "10:00" << qint64(6000);
+    QTest::newRow("99.99 refused") << "99.99\r"
+                                   << "10:00" << qint64(6000);
+    QTest::newRow("two points refused") << "1.2.3\r"
+                                        << "10:00" << qint64(6000);
+    QTest::newRow("seconds past 59") << "1.75\r"
+                                     << "_2:15" << qint64(1350);
+    QTest::newRow("tenths") << "0.455\r"
+                            << "45.5_" << qint64(455);
+    QTest::newRow("Enter alone") << "\r"
+                                 << "10:00" << qint64(6000);
 }
 
 void tst_Keys::clockEntry() {

@@ -146,7 +146,8 @@ void tst_Scoreboard::opensWithColoursFromTheSettings() {
             QCOMPARE(element->backColor(), LEDBack);
         }
     }
-    for (const Label* label : {board.lblTitle, board.lblPeriod, board.lblBonus, board.lblPoss, board.lblCreatedBy})
+    for (const Label* label :
+         {board.lblTitle, board.lblPeriod, board.lblBonus, board.lblPoss, board.lblCreatedBy})
         QCOMPARE(label->foreColor(), BorderColor);
     QCOMPARE(board.lblHome->foreColor(), HomeColor);
     QCOMPARE(board.lblVisitor->foreColor(), VisitorColor);
@@ -197,14 +198,22 @@ void tst_Scoreboard::lampClicks_data() {
     QTest::addColumn<QString>("clicks");
     QTest::addColumn<QString>("lit");
     // Clicks: h/v possession, H/V bonus. Lit: home poss, visitor poss, home bonus, visitor bonus.
-    QTest::newRow("none") << "" << "----";
-    QTest::newRow("home possession") << "h" << "h---";
-    QTest::newRow("visitor then home") << "vh" << "h---";
-    QTest::newRow("home then visitor") << "hv" << "-v--";
-    QTest::newRow("twice on one lamp") << "vv" << "----";
-    QTest::newRow("both bonus lamps") << "HV" << "--HV";
-    QTest::newRow("bonus toggled back") << "HVH" << "---V";
-    QTest::newRow("mixed") << "hHvV" << "-vHV";
+    QTest::newRow("none") << ""
+                          << "----";
+    QTest::newRow("home possession") << "h"
+                                     << "h---";
+    QTest::newRow("visitor then home") << "vh"
+                                       << "h---";
+    QTest::newRow("home then visitor") << "hv"
+                                       << "-v--";
+    QTest::newRow("twice on one lamp") << "vv"
+                                       << "----";
+    QTest::newRow("both bonus lamps") << "HV"
+                                      << "--HV";
+    QTest::newRow("bonus toggled back") << "HVH"
+                                        << "---V";
+    QTest::newRow("mixed") << "hHvV"
+                           << "-vHV";
 }
 
 void tst_Scoreboard::lampClicks() {
