@@ -1,3 +1,4 @@
+#include "BoardText.h"
 #include "ManualTime.h"
 #include "PulseServer.h"
 #include "SettingsStore.h"
@@ -13,18 +14,14 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <functional>
 #include <memory>
+#include <optional>
 
 namespace {
 
 PulseServer* g_pulse = nullptr;
-
-QString shown(const ControlGroup<PolyLED>& display) {
-    QString text;
-    for (const PolyLED* element : display)
-        text += element->caption() < 0 ? QChar('_') : QChar('0' + element->caption());
-    return text;
-}
+QString g_pulseError;
 
 QString repoBuzzer() {
     return QCoreApplication::applicationDirPath() + QStringLiteral("/buzzer.wav");
@@ -60,6 +57,8 @@ private Q_SLOTS:
 
 private:
     void loadDefaults();
+    // Records the sound server's output while action runs.
+    std::optional<PcmTrack> recordWhile(const std::function<void()>& action);
 
     QTemporaryDir m_store;
     std::unique_ptr<ManualTime> m_time;
@@ -75,6 +74,16 @@ void tst_Scoreboard::initTestCase() {
 void tst_Scoreboard::loadDefaults() {
     modSettings::LoadSettings();
     modCount::ResetAllSlots();
+}
+
+std::optional<PcmTrack> tst_Scoreboard::recordWhile(const std::function<void()>& action) {
+    QTemporaryDir folder;
+    const QString recording = folder.filePath(QStringLiteral("recording.wav"));
+    if (!g_pulse->startRecording(recording))
+        return std::nullopt;
+    action();
+    g_pulse->stopRecording();
+    return readPcmWave(recording);
 }
 
 void tst_Scoreboard::init() {
@@ -308,20 +317,17 @@ void tst_Scoreboard::framesHandTheFocusToTheirDisplay() {
 
 void tst_Scoreboard::buzzerSoundsThroughTheSoundServer() {
     if (!g_pulse)
-        QSKIP("no sound server could be started here");
+        QSKIP(qPrintable(QStringLiteral("no sound server could be started: ") + g_pulseError));
     modBasketball::BuzzerFile = repoBuzzer();
     m_board = std::make_unique<frmScoreboard>();
     QSignalSpy done(m_board->mmcBuzzer, &SoundDevice::Done);
 
-    QTemporaryDir folder;
-    const QString recording = folder.filePath(QStringLiteral("buzzer.wav"));
-    QVERIFY(g_pulse->startRecording(recording));
-    m_board->Buzzer();
-    QVERIFY(done.wait(10'000));
-    g_pulse->stopRecording();
-
-    const auto track = readPcmWave(recording);
+    const auto track = recordWhile([&] {
+        m_board->Buzzer();
+        done.wait(10'000);
+    });
     QVERIFY(track);
+    QCOMPARE(done.count(), 1);
     const SoundLevels levels = measureLevels(track->all(), 2000);
     QVERIFY2(levels.rms > 2000, qPrintable(QString::number(levels.rms)));
     // About a second and a half of horn, not a click.
@@ -332,24 +338,20 @@ void tst_Scoreboard::buzzerSoundsThroughTheSoundServer() {
 
 void tst_Scoreboard::buzzerSilentWithoutAFile() {
     if (!g_pulse)
-        QSKIP("no sound server could be started here");
+        QSKIP(qPrintable(QStringLiteral("no sound server could be started: ") + g_pulseError));
     modBasketball::BuzzerFile.clear();
     m_board = std::make_unique<frmScoreboard>();
     m_board->tmrClock->stop();
 
-    QTemporaryDir folder;
-    const QString recording = folder.filePath(QStringLiteral("silence.wav"));
-    QVERIFY(g_pulse->startRecording(recording));
-    m_board->AllKeyPress(modBasketball::BuzzerKey);
-    // The clock running out does not sound either.
-    modCount::SetCount(Currency::fromTenths(1), 0, 0);
-    m_board->AllKeyPress(modBasketball::StartStopClockKey);
-    m_time->advanceMs(200);
-    m_board->tmrClock_Timer();
-    QTest::qWait(1000);
-    g_pulse->stopRecording();
-
-    const auto track = readPcmWave(recording);
+    const auto track = recordWhile([&] {
+        m_board->AllKeyPress(modBasketball::BuzzerKey);
+        // The clock running out does not sound either.
+        modCount::SetCount(Currency::fromTenths(1), 0, 0);
+        m_board->AllKeyPress(modBasketball::StartStopClockKey);
+        m_time->advanceMs(200);
+        m_board->tmrClock_Timer();
+        QTest::qWait(1000);
+    });
     QVERIFY(track);
     QVERIFY(measureLevels(track->all(), 500).peak < 500);
     QCOMPARE(m_board->mmcBuzzer->playCount(), 0);
@@ -357,23 +359,20 @@ void tst_Scoreboard::buzzerSilentWithoutAFile() {
 
 void tst_Scoreboard::secondBuzzerPlaysFromTheStartAgain() {
     if (!g_pulse)
-        QSKIP("no sound server could be started here");
+        QSKIP(qPrintable(QStringLiteral("no sound server could be started: ") + g_pulseError));
     modBasketball::BuzzerFile = repoBuzzer();
     m_board = std::make_unique<frmScoreboard>();
     QSignalSpy done(m_board->mmcBuzzer, &SoundDevice::Done);
 
-    QTemporaryDir folder;
-    const QString recording = folder.filePath(QStringLiteral("twice.wav"));
-    QVERIFY(g_pulse->startRecording(recording));
-    m_board->Buzzer();
-    QVERIFY(done.wait(10'000));
-    QTest::qWait(300);
-    m_board->Buzzer();
-    QVERIFY(done.wait(10'000));
-    g_pulse->stopRecording();
-
-    const auto track = readPcmWave(recording);
+    const auto track = recordWhile([&] {
+        m_board->Buzzer();
+        done.wait(10'000);
+        QTest::qWait(300);
+        m_board->Buzzer();
+        done.wait(10'000);
+    });
     QVERIFY(track);
+    QCOMPARE(done.count(), 2);
     const auto bursts = findBursts(track->all(), 2000, track->sampleRate / 20);
     QCOMPARE(bursts.size(), 2);
     // Both playbacks are the whole sound, from its start.
@@ -387,7 +386,7 @@ int main(int argc, char* argv[]) {
     if (pulseStarted)
         g_pulse = &pulse;
     else
-        qWarning("no sound server: %s", qPrintable(pulse.errorString()));
+        g_pulseError = pulse.errorString();
     QApplication app(argc, argv);
     tst_Scoreboard test;
     return QTest::qExec(&test, argc, argv);
