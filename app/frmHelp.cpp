@@ -7,6 +7,7 @@
 #include <QFileInfo>
 #include <QPointer>
 #include <QResizeEvent>
+#include <QScrollBar>
 #include <QTextBrowser>
 
 namespace {
@@ -88,8 +89,12 @@ void frmHelp::changeEvent(QEvent* event) {
 
 void frmHelp::Form_Load() {
     const QString path = QCoreApplication::applicationDirPath() + QStringLiteral("/courtvanehelpfile.rtf");
-    if (QFileInfo::exists(path) && RtfReader::readFile(path, m_rtbHelp->document()))
+    if (QFileInfo::exists(path) && RtfReader::readFile(path, m_rtbHelp->document())) {
+        // Filling the document carries the view's cursor, and with it the view, to the end.
+        m_rtbHelp->moveCursor(QTextCursor::Start);
+        m_rtbHelp->verticalScrollBar()->setValue(0);
         return;
+    }
     m_rtbHelp->setPlainText(
         QStringLiteral("Help file has been moved from its normal location.  Please reinstall the program."));
 }

@@ -5,6 +5,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QPointer>
+#include <QScrollBar>
 #include <QTest>
 #include <QTextBlock>
 #include <QTextBrowser>
@@ -207,6 +208,10 @@ void TestHelp::opensAsOneModelessWindow() {
     QCOMPARE(text, help->rtbHelp());
     QVERIFY(text->isReadOnly());
     QCOMPARE(text->pos(), QPoint(Twips::toPixels(120), Twips::toPixels(0)));
+    // The operator starts reading at the top of the help.
+    QVERIFY(QTest::qWaitForWindowExposed(frmHelp::instance()));
+    QCOMPARE(text->textCursor().position(), 0);
+    QCOMPARE(text->verticalScrollBar()->value(), 0);
 }
 
 void TestHelp::secondRequestShowsTheSameWindow() {
@@ -259,7 +264,7 @@ void TestHelp::resizeFitsTheTextArea() {
     QFETCH(int, wrapTwips);
 
     frmHelp* help = frmHelp::showHelp();
-    QVERIFY(QTest::qWaitForWindowExposed(help));
+    QVERIFY(QTest::qWaitForWindowExposed(frmHelp::instance()));
     resizeOuter(help, requestedOuterPixels);
 
     const QSize outer = help->frameGeometry().size();
@@ -275,7 +280,7 @@ void TestHelp::resizeFitsTheTextArea() {
 
 void TestHelp::minimisedWindowKeepsTheTextArea() {
     frmHelp* help = frmHelp::showHelp();
-    QVERIFY(QTest::qWaitForWindowExposed(help));
+    QVERIFY(QTest::qWaitForWindowExposed(frmHelp::instance()));
     resizeOuter(help, QSize(800, 600));
     const QSize before = help->rtbHelp()->size();
     const int wrapBefore = help->rtbHelp()->lineWrapColumnOrWidth();
