@@ -7,8 +7,6 @@ namespace modCount {
 
 namespace {
 
-constexpr KeyCode KeyEnter = 13;
-constexpr KeyCode KeySpace = 32;
 constexpr KeyCode KeyPoint = 46;
 constexpr KeyCode KeyZero = 48;
 constexpr KeyCode KeyNine = 57;

@@ -4,9 +4,6 @@ namespace modShowDigits {
 
 namespace {
 
-constexpr KeyCode KeyEnter = 13;
-constexpr KeyCode KeySpace = 32;
-
 // One pending entry for the whole program: typing on another display drops it.
 QString TypedDigits;
 QString TypedDisplay;

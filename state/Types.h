@@ -10,6 +10,10 @@ using KeyCode = qint16;
 // A truth value where true is -1 (all bits set), so that a bitwise inversion toggles it.
 using Flag = qint16;
 
+// Keys that the displays' entries act on.
+inline constexpr KeyCode KeyEnter = 13;
+inline constexpr KeyCode KeySpace = 32;
+
 inline constexpr Flag FlagTrue = -1;
 inline constexpr Flag FlagFalse = 0;
 
