@@ -108,7 +108,7 @@ void LoadSettings() {
     store.endGroup();
 }
 
-void SaveSettings() {
+bool SaveSettings() {
     using namespace modBasketball;
     QSettings store(QSettings::NativeFormat, QSettings::UserScope, StoreName);
 
@@ -137,10 +137,14 @@ void SaveSettings() {
     store.setValue(QStringLiteral("VisitorText"), VisitorText);
     store.endGroup();
 
-    // A store that cannot be written (read-only folder, full disk) is deliberately not reported:
-    // the confirmed settings are already in force for this run, and nothing may interrupt a board
-    // that is in use during a game.
+    // A store that cannot be written (read-only file or folder, full disk) would lose the operator's
+    // choices at the next start, so the caller learns of it.
     store.sync();
+    return store.status() == QSettings::NoError;
+}
+
+QString settingsFileName() {
+    return QSettings(QSettings::NativeFormat, QSettings::UserScope, StoreName).fileName();
 }
 
 } // namespace modSettings

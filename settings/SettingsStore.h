@@ -10,8 +10,10 @@ namespace modSettings {
 
 // Reads every setting into the scoreboard state; a missing or unusable value takes its default.
 void LoadSettings();
-// Writes all sixteen settings from the scoreboard state.
-void SaveSettings();
+// Writes all sixteen settings from the scoreboard state; false when the store could not be written.
+bool SaveSettings();
+// Where the store keeps the settings: its file, or its registry path on Windows.
+QString settingsFileName();
 
 // The default values.
 inline constexpr Colour DefaultFormBack = 4210752;
