@@ -7,6 +7,7 @@
 #include "KeyCommands.h"
 #include "TimeSource.h"
 #include "Twips.h"
+#include "frmOptions.h"
 #include "modBasketball.h"
 #include "modCount.h"
 #include "modShowDigits.h"
@@ -309,10 +310,23 @@ void frmScoreboard::AllKeyPress(KeyCode KeyAscii) {
         Q_EMIT helpRequested();
         break;
     case KeyCommand::Options:
-        // The options dialog is not part of this version; the key is reserved for it.
+        OptionsCommand();
+        break;
     case KeyCommand::None:
         break;
     }
+}
+
+void frmScoreboard::OptionsCommand() {
+    // The clock keeps ticking inside the dialog's loop. However it closed, the board takes up the
+    // settings afresh, and the size it has now becomes the baseline of every later resize.
+    frmOptions::showModal(this);
+    UpdateLabels();
+    UpdateFormColors();
+    modStretch::StretchForm(this);
+    mmcBuzzer->setCommand(QStringLiteral("Close"));
+    mmcBuzzer->setFileName(modBasketball::BuzzerFile);
+    mmcBuzzer->setCommand(QStringLiteral("Open"));
 }
 
 void frmScoreboard::tmrClock_Timer() {

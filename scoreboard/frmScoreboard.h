@@ -29,6 +29,8 @@ public:
     void UpdateLabels();
     void AllKeyPress(KeyCode KeyAscii);
     void UpdatePoss();
+    // The "o" key: the options dialog, then labels, colours, layout and sound device afresh.
+    void OptionsCommand();
 
     // Runs one tick of the clock timer: reads the game clock, draws it (or the time of day) and
     // sounds the buzzer once when the game clock has run out.

@@ -1,0 +1,166 @@
+#include "BoardText.h"
+#include "ManualTime.h"
+#include "ModalDriver.h"
+#include "SettingsStore.h"
+#include "Twips.h"
+#include "frmOptions.h"
+#include "frmScoreboard.h"
+#include "modBasketball.h"
+#include "modCount.h"
+#include "modStretch.h"
+
+#include <QDir>
+#include <QFile>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QSettings>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <memory>
+
+// The "o" key on the board: the options dialog over a running board, and what the board takes up
+// once it has closed.
+class tst_OptionsCommand : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase();
+    void init();
+    void cleanup();
+
+    void boardTakesUpTheSettingsHoweverClosed_data();
+    void boardTakesUpTheSettingsHoweverClosed();
+    void clockRunsAndBuzzerSoundsWhileOpen();
+    void maximisedBoardBecomesTheBaseline();
+    void unwritableStoreIsReportedAndSettingsKept();
+
+private:
+    QString storeFile() const { return m_store.filePath(QStringLiteral("Courtvane.conf")); }
+
+    QTemporaryDir m_store;
+    std::unique_ptr<ManualTime> m_time;
+    std::unique_ptr<frmScoreboard> m_board;
+};
+
+void tst_OptionsCommand::initTestCase() {
+    QVERIFY(m_store.isValid());
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, m_store.path());
+}
+
+void tst_OptionsCommand::init() {
+    QFile::remove(storeFile());
+    modSettings::LoadSettings();
+    modCount::ResetAllSlots();
+    m_time = std::make_unique<ManualTime>();
+    m_board = std::make_unique<frmScoreboard>();
+}
+
+void tst_OptionsCommand::cleanup() {
+    closeLeftoverModals();
+    m_board.reset();
+    m_time.reset();
+    QDir(storeFile()).removeRecursively();
+}
+
+void tst_OptionsCommand::boardTakesUpTheSettingsHoweverClosed_data() {
+    QTest::addColumn<QString>("close");
+    QTest::newRow("ok") << "ok";
+    QTest::newRow("cancel") << "cancel";
+    QTest::newRow("close control") << "close";
+}
+
+void tst_OptionsCommand::boardTakesUpTheSettingsHoweverClosed() {
+    QFETCH(QString, close);
+    // Changed in the state alone, as nothing but the options command shows them on the board.
+    const QString horn = QCoreApplication::applicationDirPath() + QStringLiteral("/buzzer.wav");
+    modBasketball::TitleText = QStringLiteral("Cup Final");
+    modBasketball::BorderColor = 0x00FF00;
+    modBasketball::BuzzerFile = horn;
+    m_board->mmcBuzzer->setFileName(QStringLiteral("old.wav"));
+
+    whenModal([&](QWidget* modal) {
+        auto* options = qobject_cast<frmOptions*>(modal);
+        QVERIFY(options);
+        QCOMPARE(options->parentWidget(), m_board.get());
+        QTest::keyClicks(options->txtHomeText, QStringLiteral("s"));
+        if (close == "ok")
+            options->cmdOk->click();
+        else if (close == "cancel")
+            options->cmdCancel->click();
+        else
+            options->close();
+    });
+    QTest::keyClick(m_board.get(), 'o');
+
+    QCOMPARE(m_board->lblTitle->caption(), QStringLiteral("Cup Final"));
+    QCOMPARE(m_board->lblHome->caption(), close == "ok" ? QStringLiteral("Homes") : QStringLiteral("Home"));
+    QCOMPARE(m_board->lblTitle->foreColor(), 0x00FF00);
+    QCOMPARE(m_board->mmcBuzzer->fileName(), horn);
+    QVERIFY(m_board->mmcBuzzer->isOpen());
+    QCOMPARE(QFile::exists(storeFile()), close == "ok");
+}
+
+void tst_OptionsCommand::clockRunsAndBuzzerSoundsWhileOpen() {
+    modCount::SetCount(Currency::fromSeconds(2), 0, 0);
+    m_board->mmcBuzzer->setFileName(QStringLiteral("counted.wav"));
+    QTest::keyClick(m_board.get(), 's');
+    bool seen = false;
+    whenModal([&](QWidget* modal) {
+        // The board's own timer keeps ticking inside the dialog's loop.
+        m_time->advanceMs(1000);
+        QTRY_COMPARE(shown(m_board->pledTime), QStringLiteral("_10_"));
+        m_time->advanceMs(1500);
+        QTRY_COMPARE(m_board->mmcBuzzer->playCount(), 1);
+        seen = true;
+        qobject_cast<QDialog*>(modal)->reject();
+    });
+    QTest::keyClick(m_board.get(), 'o');
+
+    QVERIFY(seen);
+    QCOMPARE(m_board->mmcBuzzer->playCount(), 1);
+    QCOMPARE(modCount::ReadCount(0), Currency());
+}
+
+void tst_OptionsCommand::maximisedBoardBecomesTheBaseline() {
+    m_board->showMaximized();
+    QVERIFY(QTest::qWaitForWindowExposed(m_board.get()));
+    QTRY_VERIFY(m_board->width() > Twips::toPixels(9480));
+    const double titleFont = m_board->lblTitle->fontSize();
+    QVERIFY(titleFont > 32.5);
+
+    whenModal([](QWidget* modal) { qobject_cast<QDialog*>(modal)->reject(); });
+    QTest::keyClick(m_board.get(), 'o');
+
+    const QRect outer = m_board->frameGeometry();
+    QCOMPARE(modStretch::OrigWidth(), qRound(Twips::fromPixels(outer.width())));
+    QCOMPARE(modStretch::OrigHeight(), qRound(Twips::fromPixels(outer.height())));
+    // Restoring shrinks everything from the maximised layout back to about the design.
+    m_board->showNormal();
+    QTRY_VERIFY(m_board->lblTitle->fontSize() < titleFont);
+    QVERIFY(qAbs(m_board->lblTitle->fontSize() - 32) < 1);
+}
+
+void tst_OptionsCommand::unwritableStoreIsReportedAndSettingsKept() {
+    // A folder where the store's file belongs: no one, not even an administrator, can write it.
+    QVERIFY(QDir().mkpath(storeFile()));
+    QString message;
+    whenModal([&](QWidget* modal) {
+        auto* options = qobject_cast<frmOptions*>(modal);
+        QVERIFY(options);
+        QTest::keyClicks(options->txtVisitorText, QStringLiteral("s"));
+        whenModal([&](QWidget* box) {
+            message = qobject_cast<QMessageBox*>(box)->text();
+            qobject_cast<QMessageBox*>(box)->button(QMessageBox::Ok)->click();
+        });
+        options->cmdOk->click();
+    });
+    QTest::keyClick(m_board.get(), 'o');
+
+    QVERIFY2(message.contains(QDir::toNativeSeparators(storeFile())), qPrintable(message));
+    QCOMPARE(modBasketball::VisitorText, QStringLiteral("Visitors"));
+    QCOMPARE(m_board->lblVisitor->caption(), QStringLiteral("Visitors"));
+}
+
+QTEST_MAIN(tst_OptionsCommand)
+#include "tst_optionscommand.moc"
