@@ -1,6 +1,4 @@
-#include "SettingsStore.h"
-#include "frmHelp.h"
-#include "frmScoreboard.h"
+#include "frmSplash.h"
 
 #include <QApplication>
 
@@ -9,11 +7,9 @@ int main(int argc, char* argv[]) {
     QApplication::setApplicationName(QStringLiteral("Courtvane Standard"));
     QApplication::setApplicationVersion(QStringLiteral(COURTVANE_VERSION));
 
-    // The settings are read once, before the board exists; only the options dialog writes them.
-    modSettings::LoadSettings();
-
-    frmScoreboard board;
-    QObject::connect(&board, &frmScoreboard::helpRequested, &board, [] { frmHelp::showHelp(); });
-    board.show();
+    // The program starts on the splash, which loads the settings and hands over to the board; it
+    // deletes itself when it closes, and the program ends when its last window has closed.
+    auto* splash = new frmSplash;
+    splash->show();
     return QApplication::exec();
 }

@@ -1,0 +1,125 @@
+#include "frmSplash.h"
+
+#include "Label.h"
+#include "SettingsStore.h"
+#include "TwipsLayout.h"
+#include "frmHelp.h"
+#include "frmOptions.h"
+#include "frmScoreboard.h"
+
+#include <QGroupBox>
+#include <QLabel>
+#include <QMouseEvent>
+#include <QPointer>
+#include <QPushButton>
+#include <QScreen>
+
+namespace {
+
+QPointer<frmScoreboard> board;
+
+constexpr double DesignWidth = 6240;
+constexpr double OuterHeight = 3240;
+constexpr double FrameHeight = 3120;
+// The splash is placed as if it were this high, which lifts it above the centre of the screen.
+constexpr double PlacingHeight = 5880;
+
+using TwipsLayout::place;
+
+Label* label(QWidget* parent, const QString& name, double left, double top, double width, double height,
+             const QString& caption, Qt::Alignment alignment = Qt::AlignLeft,
+             const QString& family = QStringLiteral("Arial"), double points = 8.25) {
+    auto* control = new Label(parent, name);
+    control->setBoundsTwips(left, top, width, height);
+    control->setCaption(caption);
+    control->setAlignment(alignment | Qt::AlignTop);
+    control->setFontFamily(family);
+    control->setFontSize(points);
+    return control;
+}
+
+QLabel* logo(QWidget* parent) {
+    auto* picture = place<QLabel>(parent, QStringLiteral("picLogo"), 360, 960, 1890, 1890);
+    picture->setPixmap(QPixmap(QStringLiteral(":/courtvane/logo.png")));
+    picture->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    return picture;
+}
+
+} // namespace
+
+QString versionCaption(int major, int minor, int revision) {
+    return QStringLiteral("Version %1.%2.%3").arg(major).arg(minor).arg(revision);
+}
+
+double splashTop(double screenHeightTwips) {
+    return (screenHeightTwips - PlacingHeight) / 2;
+}
+
+frmSplash::frmSplash(QWidget* parent)
+    : QWidget(parent, Qt::Window | Qt::FramelessWindowHint),
+      frameSplash(place<QGroupBox>(this, QStringLiteral("frameSplash"), 120, 0, 6000, 3105)),
+      lblName(label(frameSplash, QStringLiteral("lblName"), 240, 240, 5415, 615,
+                    QStringLiteral("Courtvane Standard"), Qt::AlignHCenter, QStringLiteral("Times New Roman"),
+                    26.25)),
+      lblMadeBy(label(frameSplash, QStringLiteral("lblMadeBy"), 3000, 840, 2655, 255,
+                      QStringLiteral("Made by the Courtvane developers"), Qt::AlignRight)),
+      lblVersion(label(frameSplash, QStringLiteral("lblVersion"), 3480, 1080, 2175, 375,
+                       QStringLiteral("Version 1.0.0"), Qt::AlignRight, QStringLiteral("Times New Roman"),
+                       15.75)),
+      lblClick(label(frameSplash, QStringLiteral("lblClick"), 2400, 1080, 1335, 255,
+                     QStringLiteral("Click to continue."))),
+      Label1(label(frameSplash, QStringLiteral("Label1"), 2520, 1680, 3255, 255,
+                   QStringLiteral("Press ' H ' to view Help from the scoreboard."))),
+      Label2(label(frameSplash, QStringLiteral("Label2"), 2520, 1920, 3255, 375,
+                   QStringLiteral("Press ' O ' to set Options from the scoreboard."))),
+      cmdHelp(place<QPushButton>(frameSplash, QStringLiteral("cmdHelp"), 3120, 2640, 1215, 375,
+                                 QStringLiteral("&Help"))),
+      picLogo(logo(this)), cmdOptions(place<QPushButton>(this, QStringLiteral("cmdOptions"), 4680, 2640, 1215,
+                                                         375, QStringLiteral("&Options"))) {
+    setAttribute(Qt::WA_DeleteOnClose);
+    setWindowTitle(QStringLiteral("Courtvane Standard"));
+    resize(Twips::toPixels(DesignWidth), Twips::toPixels(OuterHeight));
+
+    for (Label* caption : {lblName, lblMadeBy, lblVersion, lblClick, Label1, Label2})
+        connect(caption, &Label::clicked, this, &frmSplash::GoScore);
+    connect(cmdHelp, &QPushButton::clicked, this, [] { frmHelp::showHelp(); });
+    connect(cmdOptions, &QPushButton::clicked, this, [this] { frmOptions::showModal(this); });
+
+    Form_Load();
+}
+
+void frmSplash::Form_Load() {
+    resize(width(), Twips::toPixels(OuterHeight));
+    if (const QScreen* screen = this->screen()) {
+        const QRect area = screen->geometry();
+        const double top = splashTop(Twips::fromPixels(area.height()));
+        const double left = (Twips::fromPixels(area.width()) - Twips::fromPixels(width())) / 2;
+        move(area.left() + Twips::toPixels(left), area.top() + Twips::toPixels(top));
+    }
+    TwipsLayout::placeTwips(frameSplash, 120, 0, 6000, FrameHeight);
+    lblVersion->setCaption(
+        versionCaption(COURTVANE_VERSION_MAJOR, COURTVANE_VERSION_MINOR, COURTVANE_VERSION_PATCH));
+    modSettings::LoadSettings();
+}
+
+frmScoreboard* frmSplash::GoScore() {
+    // The board is shown before the splash closes, so that the program never has no window open
+    // (it ends when its last window closes).
+    if (!board) {
+        board = new frmScoreboard;
+        board->setAttribute(Qt::WA_DeleteOnClose);
+        connect(board, &frmScoreboard::helpRequested, board, [] { frmHelp::showHelp(); });
+    }
+    board->show();
+    close();
+    return board;
+}
+
+frmScoreboard* frmSplash::scoreboard() {
+    return board;
+}
+
+void frmSplash::mousePressEvent(QMouseEvent* event) {
+    if (event->button() == Qt::LeftButton)
+        GoScore();
+}

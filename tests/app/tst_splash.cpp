@@ -1,0 +1,182 @@
+#include "Label.h"
+#include "ModalDriver.h"
+#include "SettingsStore.h"
+#include "Twips.h"
+#include "frmHelp.h"
+#include "frmOptions.h"
+#include "frmScoreboard.h"
+#include "frmSplash.h"
+#include "modBasketball.h"
+
+#include <QGroupBox>
+#include <QLabel>
+#include <QPointer>
+#include <QPushButton>
+#include <QScreen>
+#include <QSettings>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+
+int helpWindows() {
+    int count = 0;
+    for (const QWidget* window : QApplication::topLevelWidgets())
+        count += qobject_cast<const frmHelp*>(window) && window->isVisible() ? 1 : 0;
+    return count;
+}
+
+} // namespace
+
+// The start-up window: what it shows, where it sits, and the hand-over to the board.
+class tst_Splash : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase();
+    void init();
+    void cleanup();
+
+    void opensWithLogoVersionAndSettings();
+    void placement_data();
+    void placement();
+    void everyClickTargetLeavesForTheBoard_data();
+    void everyClickTargetLeavesForTheBoard();
+    void optionsFromTheSplashAreInForceOnTheBoard();
+    void helpFromTheSplashIsTheBoardsHelp();
+
+private:
+    // Clicks on the splash where the operator would, at a point inside target's own area.
+    void clickOn(QWidget* target, QPoint at = {});
+
+    QTemporaryDir m_store;
+    QPointer<frmSplash> m_splash;
+};
+
+void tst_Splash::initTestCase() {
+    QVERIFY(m_store.isValid());
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, m_store.path());
+    QSettings store(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("Courtvane"));
+    store.setValue(QStringLiteral("TextSettings/HomeText"), QStringLiteral("Eagles"));
+}
+
+void tst_Splash::init() {
+    modBasketball::HomeText.clear();
+    m_splash = new frmSplash;
+    m_splash->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_splash));
+}
+
+void tst_Splash::cleanup() {
+    closeLeftoverModals();
+    delete m_splash;
+    delete frmSplash::scoreboard();
+    for (QWidget* window : QApplication::topLevelWidgets())
+        if (qobject_cast<frmHelp*>(window))
+            delete window;
+}
+
+void tst_Splash::clickOn(QWidget* target, QPoint at) {
+    if (at.isNull())
+        at = target->rect().center();
+    // The click lands on whatever lies at that point of the window, as a real one would.
+    const QPoint inSplash = target->mapTo(m_splash.data(), at);
+    QWidget* hit = m_splash->childAt(inSplash);
+    QCOMPARE(hit ? hit : m_splash.data(), target);
+    QTest::mouseClick(target, Qt::LeftButton, {}, at);
+}
+
+void tst_Splash::opensWithLogoVersionAndSettings() {
+    QVERIFY(m_splash->windowFlags() & Qt::FramelessWindowHint);
+    QCOMPARE(m_splash->size(), QSize(Twips::toPixels(6240), Twips::toPixels(3240)));
+    QCOMPARE(m_splash->frameSplash->height(), Twips::toPixels(3120));
+    QCOMPARE(m_splash->lblName->caption(), QStringLiteral("Courtvane Standard"));
+    QCOMPARE(m_splash->lblVersion->caption(), QStringLiteral("Version " COURTVANE_EXPECTED_VERSION));
+    QVERIFY(!m_splash->lblMadeBy->caption().isEmpty());
+    QCOMPARE(m_splash->picLogo->pixmap().size(), QSize(126, 126));
+    QCOMPARE(m_splash->picLogo->size(), QSize(126, 126));
+    // The settings are loaded before anything else can read them.
+    QCOMPARE(modBasketball::HomeText, QStringLiteral("Eagles"));
+    QCOMPARE(versionCaption(1, 1, 4), QStringLiteral("Version 1.1.4"));
+    QCOMPARE(versionCaption(10, 0, 12), QStringLiteral("Version 10.0.12"));
+}
+
+void tst_Splash::placement_data() {
+    QTest::addColumn<double>("screenHeight");
+    QTest::addColumn<double>("top");
+    QTest::newRow("11520 twips") << 11520.0 << 2820.0;
+    QTest::newRow("1024 pixels") << 15360.0 << 4740.0;
+    QTest::newRow("smaller than the allowance") << 5000.0 << -440.0;
+}
+
+void tst_Splash::placement() {
+    QFETCH(double, screenHeight);
+    QFETCH(double, top);
+    QCOMPARE(splashTop(screenHeight), top);
+
+    const QRect screen = m_splash->screen()->geometry();
+    QCOMPARE(m_splash->y(), Twips::toPixels(splashTop(Twips::fromPixels(screen.height()))));
+    QVERIFY(qAbs(m_splash->geometry().center().x() - screen.center().x()) <= 1);
+}
+
+void tst_Splash::everyClickTargetLeavesForTheBoard_data() {
+    QTest::addColumn<QString>("target");
+    for (const char* name : {"window", "frameSplash", "picLogo", "lblName", "lblMadeBy", "lblVersion",
+                             "lblClick", "Label1", "Label2"})
+        QTest::newRow(name) << name;
+}
+
+void tst_Splash::everyClickTargetLeavesForTheBoard() {
+    QFETCH(QString, target);
+    if (target == "window")
+        clickOn(m_splash, QPoint(3, 3));
+    else if (target == "frameSplash")
+        clickOn(m_splash->frameSplash, QPoint(Twips::toPixels(150), Twips::toPixels(2000)));
+    else
+        clickOn(m_splash->findChild<QWidget*>(target));
+
+    QTRY_VERIFY(m_splash.isNull());
+    frmScoreboard* board = frmSplash::scoreboard();
+    QVERIFY(board);
+    QVERIFY(board->isVisible());
+    QCOMPARE(board->lblHome->caption(), QStringLiteral("Eagles"));
+}
+
+void tst_Splash::optionsFromTheSplashAreInForceOnTheBoard() {
+    whenModal([](QWidget* modal) {
+        auto* options = qobject_cast<frmOptions*>(modal);
+        QVERIFY(options);
+        for (LimitedTextBox* box : {options->txtHomeText, options->txtVisitorText}) {
+            box->selectAll();
+            QTest::keyClick(box, Qt::Key_Delete);
+        }
+        QTest::keyClicks(options->txtHomeText, QStringLiteral("Hawks"));
+        QTest::keyClicks(options->txtVisitorText, QStringLiteral("Owls"));
+        options->cmdOk->click();
+    });
+    m_splash->cmdOptions->click();
+    QVERIFY(m_splash && m_splash->isVisible());
+
+    clickOn(m_splash->lblClick);
+    QTRY_VERIFY(m_splash.isNull());
+    QCOMPARE(frmSplash::scoreboard()->lblHome->caption(), QStringLiteral("Hawks"));
+    QCOMPARE(frmSplash::scoreboard()->lblVisitor->caption(), QStringLiteral("Owls"));
+}
+
+void tst_Splash::helpFromTheSplashIsTheBoardsHelp() {
+    m_splash->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(m_splash));
+    QTest::keyClick(m_splash.data(), Qt::Key_H, Qt::AltModifier);
+    QTRY_COMPARE(helpWindows(), 1);
+    QVERIFY(m_splash->isVisible());
+
+    clickOn(m_splash.data(), QPoint(3, 3));
+    QTRY_VERIFY(m_splash.isNull());
+    QCOMPARE(helpWindows(), 1);
+    // The board's help key shows that same window rather than a second one.
+    QTest::keyClick(frmSplash::scoreboard(), 'h');
+    QCOMPARE(helpWindows(), 1);
+}
+
+QTEST_MAIN(tst_Splash)
+#include "tst_splash.moc"
