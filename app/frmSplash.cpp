@@ -21,6 +21,9 @@ QPointer<frmScoreboard> board;
 constexpr double DesignWidth = 6240;
 constexpr double OuterHeight = 3240;
 constexpr double FrameHeight = 3120;
+// The two hints are 3255 twips wide by design; Arial's stand-in on Linux sets them a little wider,
+// so they reach on to the frame's inner edge.
+constexpr double HintWidth = 3360;
 // The splash is placed as if it were this high, which lifts it above the centre of the screen.
 constexpr double PlacingHeight = 5880;
 
@@ -68,9 +71,9 @@ frmSplash::frmSplash(QWidget* parent)
                        15.75)),
       lblClick(label(frameSplash, QStringLiteral("lblClick"), 2400, 1080, 1335, 255,
                      QStringLiteral("Click to continue."))),
-      Label1(label(frameSplash, QStringLiteral("Label1"), 2520, 1680, 3255, 255,
+      Label1(label(frameSplash, QStringLiteral("Label1"), 2520, 1680, HintWidth, 255,
                    QStringLiteral("Press ' H ' to view Help from the scoreboard."))),
-      Label2(label(frameSplash, QStringLiteral("Label2"), 2520, 1920, 3255, 375,
+      Label2(label(frameSplash, QStringLiteral("Label2"), 2520, 1920, HintWidth, 375,
                    QStringLiteral("Press ' O ' to set Options from the scoreboard."))),
       cmdHelp(place<QPushButton>(frameSplash, QStringLiteral("cmdHelp"), 3120, 2640, 1215, 375,
                                  QStringLiteral("&Help"))),
@@ -78,6 +81,7 @@ frmSplash::frmSplash(QWidget* parent)
                                                          375, QStringLiteral("&Options"))) {
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(QStringLiteral("Courtvane Standard"));
+    setFont(TwipsLayout::designFont(QStringLiteral("Arial"), 8.25));
     resize(Twips::toPixels(DesignWidth), Twips::toPixels(OuterHeight));
 
     for (Label* caption : {lblName, lblMadeBy, lblVersion, lblClick, Label1, Label2})

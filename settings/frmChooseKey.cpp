@@ -31,6 +31,7 @@ frmChooseKey::frmChooseKey(frmOptions* options)
                                    QStringLiteral("&Cancel"))),
       m_options(options) {
     setWindowTitle(QStringLiteral("Choose Key"));
+    setFont(TwipsLayout::designFont(QStringLiteral("Arial"), 8.25));
     setFixedSize(Twips::toPixels(ClientWidth), Twips::toPixels(ClientHeight));
 
     lblChoose->setFont(TwipsLayout::designFont(QStringLiteral("Times New Roman"), 18));

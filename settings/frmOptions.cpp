@@ -202,6 +202,8 @@ frmOptions::frmOptions(QWidget* opener)
       txtVisitorText(textBox(Frame2, QStringLiteral("txtVisitorText"), TeamNameLimit)) {
     using namespace modBasketball;
     setWindowTitle(QStringLiteral("Options"));
+    // The design font of the dialog's buttons and captions; the frames of the text tab have their own.
+    setFont(TwipsLayout::designFont(QStringLiteral("Arial"), 8.25));
     setFixedSize(Twips::toPixels(ClientWidth), Twips::toPixels(ClientHeight));
     lblBFile->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
     lblBFile->setFont(TwipsLayout::designFont(QStringLiteral("Arial"), 9.75));
