@@ -11,13 +11,19 @@
 
 // Answers a modal dialog that the code under test is about to open and wait for: call it just
 // before that code, and answer runs inside the dialog's own loop as soon as a new modal widget
-// is open. A dialog that answer leaves open (a failed check returns early) is rejected, so one
-// failure cannot hang the rest.
+// is open (on top of the one open now, if any). A dialog that answer leaves open (a failed check
+// returns early) is rejected, so one failure cannot hang the rest.
 inline void whenModal(std::function<void(QWidget*)> answer) {
     const QPointer<QWidget> before = QApplication::activeModalWidget();
+    const bool nested = before;
     auto attempts = std::make_shared<int>(0);
     auto poll = std::make_shared<std::function<void()>>();
-    *poll = [before, attempts, poll, answer = std::move(answer)] {
+    *poll = [before, nested, attempts, poll, answer = std::move(answer)] {
+        // A dialog expected on top of another is not expected any more once that one has closed.
+        if (nested && (!before || !before->isVisible())) {
+            *poll = nullptr;
+            return;
+        }
         QWidget* modal = QApplication::activeModalWidget();
         if (!modal || modal == before) {
             if (++*attempts < 500)
