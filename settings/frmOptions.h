@@ -39,7 +39,6 @@ class LimitedTextBox : public QLineEdit {
 public:
     LimitedTextBox(qsizetype limit, QWidget* parent);
 
-    qsizetype limit() const { return m_limit; }
     // Shows text as given, whatever its length.
     void setInitialText(const QString& text);
 
@@ -68,12 +67,6 @@ public:
     // buzzer. Each label keeps its key's code beside its text, so a code without a character of its
     // own keeps its value.
     KeysInUse keysInUse() const;
-    // The buzzer file of the working copy.
-    const QString& BuzzTemp() const { return m_buzzTemp; }
-
-    // The phrase naming each command in the key capture dialog, in the order of keysInUse().
-    static const std::array<QString, 4>& keyActions();
-
     QTabWidget* const SSTab1;
 
 private:
@@ -150,6 +143,9 @@ private:
         Colour fallback;
     };
 
+    // The phrase naming each command in the key capture dialog, in the order of keysInUse().
+    static const std::array<QString, 4>& keyActions();
+
     void setTabOrder();
     void connectControls();
     void Form_Load();
@@ -164,5 +160,6 @@ private:
     std::array<KeySlot, 4> m_keys;
     // In the order in which OK commits them.
     std::array<ColourSlot, 8> m_colours;
+    // The buzzer file of the working copy, shown through lblBFile.
     QString m_buzzTemp;
 };
