@@ -90,11 +90,10 @@ void TestInstall::binHoldsOnlyTheProgram() {
 }
 
 void TestInstall::programFindsItsFilesInShare() {
+    // The files themselves are checked above.
     const QDir prefix(m_prefix.path());
-    const QString folder = dataFolderFor(prefix.filePath(QStringLiteral("bin")));
-    QCOMPARE(folder, prefix.filePath(QStringLiteral("share/courtvane")));
-    QVERIFY(QFileInfo::exists(folder + QStringLiteral("/buzzer.wav")));
-    QVERIFY(QFileInfo::exists(folder + QStringLiteral("/courtvanehelpfile.rtf")));
+    QCOMPARE(dataFolderFor(prefix.filePath(QStringLiteral("bin"))),
+             prefix.filePath(QStringLiteral("share/courtvane")));
 }
 
 QTEST_GUILESS_MAIN(TestInstall)

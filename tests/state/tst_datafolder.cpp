@@ -30,7 +30,6 @@ void TestDataFolder::folderByLayout_data() {
     const QString share = QStringLiteral("share/courtvane");
     QTest::newRow("build tree") << QStringList{buzzer, help} << QStringList{} << bin;
     QTest::newRow("installed") << QStringList{} << QStringList{buzzer, help} << share;
-    QTest::newRow("both: beside wins") << QStringList{buzzer, help} << QStringList{buzzer, help} << bin;
     QTest::newRow("only the help file beside") << QStringList{help} << QStringList{buzzer, help} << bin;
     QTest::newRow("only the buzzer beside") << QStringList{buzzer} << QStringList{buzzer, help} << bin;
     QTest::newRow("other files beside") << QStringList{QStringLiteral("courtvane"), QStringLiteral("buzzer")}
