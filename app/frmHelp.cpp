@@ -1,9 +1,9 @@
 #include "frmHelp.h"
 
+#include "DataFolder.h"
 #include "RtfReader.h"
 #include "Twips.h"
 
-#include <QCoreApplication>
 #include <QFileInfo>
 #include <QPointer>
 #include <QResizeEvent>
@@ -88,7 +88,7 @@ void frmHelp::changeEvent(QEvent* event) {
 }
 
 void frmHelp::Form_Load() {
-    const QString path = QCoreApplication::applicationDirPath() + QStringLiteral("/courtvanehelpfile.rtf");
+    const QString path = dataFolder() + QStringLiteral("/courtvanehelpfile.rtf");
     if (QFileInfo::exists(path) && RtfReader::readFile(path, m_rtbHelp->document())) {
         // Filling the document carries the view's cursor, and with it the view, to the end.
         m_rtbHelp->moveCursor(QTextCursor::Start);

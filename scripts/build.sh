@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
-# Configures and builds the program and its tests (debug build, warnings as errors).
+# Configures and builds with a CMake preset: `run` (the program alone, Release) or `default`
+# (program, tests and benchmark, Debug with warnings as errors).
 set -euo pipefail
 cd "$(dirname "$0")/.."
-echo "build: configuring (build/default)"
-cmake --preset default
+preset=${1:-default}
+echo "build: configuring (build/$preset)"
+cmake --preset "$preset"
 echo "build: compiling"
-cmake --build --preset default
+cmake --build --preset "$preset"

@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
-# Sets up what is missing, builds, and opens the scoreboard.
+# Installs what is missing for the program, builds it alone in Release and opens the scoreboard.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-scripts/setup.sh
-scripts/build.sh
+scripts/setup.sh run
+scripts/build.sh run
 echo "run: opening the scoreboard"
-exec build/default/bin/courtvane
+exec build/run/bin/courtvane

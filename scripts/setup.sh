@@ -1,32 +1,89 @@
 #!/usr/bin/env bash
-# Installs the Debian packages that the build, the program and its tests need, when any is missing.
-# Safe to run again: it installs nothing when everything is there.
+# Installs the Debian packages that are missing: `setup.sh run` for building and running the
+# program, `setup.sh test` for its tests as well. Safe to run again: it installs nothing when
+# nothing is missing, and it never removes a package (apt-get --no-remove).
 set -euo pipefail
 
-packages=(
-    build-essential cmake ninja-build git
-    qt6-base-dev qt6-multimedia-dev libgl-dev
-    fonts-liberation2
-    pulseaudio pulseaudio-utils
-    xvfb xauth imagemagick sox
-)
+# What the program needs at run time beyond the libraries it links: the platform plugin that opens
+# its windows and the fonts its labels ask for.
+run_packages=(qt6-qpa-plugins fonts-liberation2)
+# What building it needs.
+build_packages=(build-essential cmake ninja-build qt6-base-dev qt6-multimedia-dev libpulse-dev)
+# What the tests need: the sound server's tools, and the desktop's checkers of the desktop entry
+# and the metainfo.
+test_packages=(pulseaudio-utils desktop-file-utils appstream)
+# The sound server that the sound tests start for themselves. It conflicts with PipeWire's audio
+# packages (a GNOME desktop's sound), so it is installed only where that removes nothing;
+# elsewhere the sound tests skip and say why.
+sound_test_packages=(pulseaudio)
 
-missing=()
-for package in "${packages[@]}"; do
-    if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed'; then
-        missing+=("$package")
-    fi
-done
+mode=${1:-run}
+case $mode in
+run)
+    wanted=("${run_packages[@]}" "${build_packages[@]}")
+    optional=()
+    ;;
+test)
+    wanted=("${run_packages[@]}" "${build_packages[@]}" "${test_packages[@]}")
+    optional=("${sound_test_packages[@]}")
+    ;;
+*)
+    echo "usage: $0 run|test" >&2
+    exit 2
+    ;;
+esac
 
-if ((${#missing[@]} == 0)); then
-    echo "setup: all needed packages are installed."
+missing_of() {
+    local package
+    for package in "$@"; do
+        if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed'; then
+            echo "$package"
+        fi
+    done
+}
+# Whether apt would have to remove a package to install these, from a simulated install (which
+# needs no root).
+would_remove() {
+    [[ $(LC_ALL=C apt-get install --simulate --no-remove "$@" 2>&1) == *"remove is disabled"* ]]
+}
+
+mapfile -t needed < <(missing_of "${wanted[@]}")
+mapfile -t wished < <(missing_of "${optional[@]}")
+if ((${#needed[@]} + ${#wished[@]} == 0)); then
+    echo "setup: every package for '$mode' is installed."
     exit 0
 fi
 
 sudo=()
+can_install=yes
 if [[ $(id -u) -ne 0 ]]; then
-    sudo=(sudo)
+    if command -v sudo >/dev/null; then
+        sudo=(sudo)
+    else
+        can_install=no
+    fi
 fi
-echo "setup: installing ${missing[*]}"
-"${sudo[@]}" apt-get update
-DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y "${missing[@]}"
+
+if [[ $can_install == yes ]]; then
+    echo "setup: updating the package lists"
+    "${sudo[@]}" apt-get update -qq
+fi
+if ((${#wished[@]} > 0)); then
+    if would_remove "${wished[@]}"; then
+        echo "setup: leaving out ${wished[*]}: installing it would remove packages of this desktop" \
+            "(PipeWire's audio), so the sound tests will skip"
+    else
+        needed+=("${wished[@]}")
+    fi
+fi
+if ((${#needed[@]} == 0)); then
+    exit 0
+fi
+if [[ $can_install == no ]]; then
+    echo "setup: no sudo here; as root, run: apt-get update && apt-get install --no-remove ${needed[*]}"
+    # With only the sound server missing every other test can still run.
+    [[ ${needed[*]} == "${wished[*]}" ]] && exit 0
+    exit 1
+fi
+echo "setup: installing ${needed[*]}"
+"${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y --no-remove "${needed[@]}"

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
-# Sets up what is missing, builds, and runs every test headless.
+# Installs what is missing for the tests, builds everything in Debug with warnings as errors and
+# runs every test headless, as CI does.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-scripts/setup.sh
-scripts/build.sh
-echo "test: running the tests"
+scripts/setup.sh test
+scripts/build.sh default
+echo "test: running every test"
 ctest --preset default

@@ -1,8 +1,8 @@
 #include "SettingsStore.h"
 
+#include "DataFolder.h"
 #include "modBasketball.h"
 
-#include <QCoreApplication>
 #include <QDir>
 #include <QSettings>
 
@@ -58,7 +58,7 @@ QString readText(const QSettings& store, const QString& key, const QString& fall
 } // namespace
 
 QString defaultBuzzerFile() {
-    return QDir::toNativeSeparators(QCoreApplication::applicationDirPath() + QStringLiteral("/buzzer.wav"));
+    return QDir::toNativeSeparators(dataFolder() + QStringLiteral("/buzzer.wav"));
 }
 
 QString colourToText(Colour colour) {
