@@ -12,7 +12,20 @@ namespace RtfReader {
 // Replaces the contents of document with the document described by rtf.
 void read(const QByteArray& rtf, QTextDocument* document);
 
-// Reads the file at path into document; false (and the document untouched) when it cannot be read.
-bool readFile(const QString& path, QTextDocument* document);
+// Laying out a paragraph of this many characters takes a few milliseconds.
+inline constexpr int MaxParagraphLength = 4096;
+
+// Breaks every paragraph longer than MaxParagraphLength characters into paragraphs of at most that
+// length, after a blank where one is near the end, so that laying out any one paragraph is quick.
+void splitLongParagraphs(QTextDocument* document);
+
+// A help text is far smaller than this; a larger file is not read at all.
+inline constexpr qint64 MaxFileSize = 2 * 1024 * 1024;
+
+enum class FileStatus { Read, Missing, NotAFile, TooLarge, Unreadable };
+
+// Reads the file at path into document when it is a regular file of at most MaxFileSize bytes,
+// without ever waiting on a pipe or a device; otherwise says why and leaves the document untouched.
+FileStatus readFile(const QString& path, QTextDocument* document);
 
 } // namespace RtfReader
