@@ -1,14 +1,15 @@
 #include "frmHelp.h"
 
-#include "RtfReader.h"
 #include "Twips.h"
 
-#include <QCoreApplication>
-#include <QFileInfo>
 #include <QPointer>
 #include <QResizeEvent>
 #include <QScrollBar>
 #include <QTextBrowser>
+#include <QTextCursor>
+#include <QTextDocument>
+#include <QTimer>
+#include <QtConcurrentRun>
 
 namespace {
 
@@ -39,9 +40,15 @@ constexpr double TabStop = 360;
 constexpr double DesignTextWidth = 10935;
 constexpr double DesignTextHeight = 495;
 
+// Laying out this many characters takes some ten milliseconds; the window takes in about this much
+// help text (and at most one paragraph more) between two turns of the event loop.
+constexpr int CharactersPerTurn = 8192;
+
 } // namespace
 
-frmHelp::frmHelp(QWidget* parent) : QWidget(parent), m_rtbHelp(new QTextBrowser(this)) {
+frmHelp::frmHelp(QWidget* parent)
+    : QWidget(parent), m_rtbHelp(new QTextBrowser(this)),
+      m_reading(new QFutureWatcher<HelpFile::HelpText>(this)) {
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(QStringLiteral("Courtvane Standard Help"));
 
@@ -88,15 +95,54 @@ void frmHelp::changeEvent(QEvent* event) {
 }
 
 void frmHelp::Form_Load() {
-    const QString path = QCoreApplication::applicationDirPath() + QStringLiteral("/courtvanehelpfile.rtf");
-    if (QFileInfo::exists(path) && RtfReader::readFile(path, m_rtbHelp->document())) {
+    connect(m_reading, &QFutureWatcherBase::finished, this, &frmHelp::helpRead);
+    m_reading->setFuture(QtConcurrent::run(HelpFile::readHelp, HelpFile::helpFilePath(), thread()));
+}
+
+void frmHelp::helpRead() {
+    HelpFile::HelpText help = m_reading->result();
+    if (!help.document) {
+        m_rtbHelp->setPlainText(help.message);
+        m_loading = false;
+        return;
+    }
+    m_read = std::move(help.document);
+    m_nextBlock = m_read->begin();
+    showNextPart();
+}
+
+// Copies the next paragraphs of the help as read into the window. The window lays out what it takes
+// in at once, so taking in all of a large help at once would hold up the event loop.
+void frmHelp::showNextPart() {
+    const bool first = m_nextBlock == m_read->begin();
+    QTextCursor cursor(m_rtbHelp->document());
+    cursor.movePosition(QTextCursor::End);
+    cursor.beginEditBlock();
+    for (int taken = 0; taken < CharactersPerTurn && m_nextBlock.isValid();
+         m_nextBlock = m_nextBlock.next()) {
+        if (m_nextBlock == m_read->begin()) {
+            cursor.setBlockFormat(m_nextBlock.blockFormat());
+            cursor.setBlockCharFormat(m_nextBlock.charFormat());
+        } else {
+            cursor.insertBlock(m_nextBlock.blockFormat(), m_nextBlock.charFormat());
+        }
+        for (auto run = m_nextBlock.begin(); !run.atEnd(); ++run)
+            cursor.insertText(run.fragment().text(), run.fragment().charFormat());
+        taken += m_nextBlock.length();
+    }
+    cursor.endEditBlock();
+    if (first) {
         // Filling the document carries the view's cursor, and with it the view, to the end.
         m_rtbHelp->moveCursor(QTextCursor::Start);
         m_rtbHelp->verticalScrollBar()->setValue(0);
+    }
+    if (m_nextBlock.isValid()) {
+        QTimer::singleShot(0, this, &frmHelp::showNextPart);
         return;
     }
-    m_rtbHelp->setPlainText(
-        QStringLiteral("Help file has been moved from its normal location.  Please reinstall the program."));
+    m_nextBlock = {};
+    m_read.reset();
+    m_loading = false;
 }
 
 void frmHelp::Form_Resize() {
