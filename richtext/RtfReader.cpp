@@ -782,10 +782,9 @@ void read(const QByteArray& rtf, QTextDocument* document) {
     document->setUndoRedoEnabled(undoRedo);
 }
 
-void splitLongParagraphs(QTextDocument* document) {
-    if (!document)
+void splitLongParagraphs(QTextDocument* document, int maxLength) {
+    if (!document || maxLength < 2)
         return;
-    constexpr qsizetype maxLength = MaxParagraphLength;
     const bool undoRedo = document->isUndoRedoEnabled();
     document->setUndoRedoEnabled(false);
     QTextCursor cursor(document);
@@ -795,8 +794,11 @@ void splitLongParagraphs(QTextDocument* document) {
         QList<qsizetype> cuts;
         for (qsizetype start = 0; text.size() - start > maxLength;) {
             qsizetype cut = start + maxLength;
-            if (const qsizetype blank = text.lastIndexOf(u' ', cut - 1); blank > start + maxLength / 2)
-                cut = blank + 1;
+            // A blank nearer the start would leave a short paragraph.
+            const qsizetype from = start + maxLength / 2 + 1;
+            if (const qsizetype blank = QStringView(text).sliced(from, cut - from).lastIndexOf(u' ');
+                blank >= 0)
+                cut = from + blank + 1;
             else if (text[cut].isLowSurrogate())
                 --cut;
             cuts.append(cut);

@@ -15,9 +15,9 @@ void read(const QByteArray& rtf, QTextDocument* document);
 // Laying out a paragraph of this many characters takes a few milliseconds.
 inline constexpr int MaxParagraphLength = 4096;
 
-// Breaks every paragraph longer than MaxParagraphLength characters into paragraphs of at most that
-// length, after a blank where one is near the end, so that laying out any one paragraph is quick.
-void splitLongParagraphs(QTextDocument* document);
+// Breaks every paragraph longer than maxLength characters (at least 2) into paragraphs of at most
+// that length, after a blank where one is near the end, so that laying out any one is quick.
+void splitLongParagraphs(QTextDocument* document, int maxLength = MaxParagraphLength);
 
 // A help text is far smaller than this; a larger file is not read at all.
 inline constexpr qint64 MaxFileSize = 2 * 1024 * 1024;
