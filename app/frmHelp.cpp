@@ -43,12 +43,18 @@ constexpr double DesignTextHeight = 495;
 // Laying out this many characters takes some ten milliseconds; the window takes in about this much
 // help text (and at most one paragraph more) between two turns of the event loop.
 constexpr int CharactersPerTurn = 8192;
+// Laid out again in the window's own steps, a text this long takes at most a few tens of
+// milliseconds a step.
+constexpr int LongText = 4 * CharactersPerTurn;
 
 } // namespace
 
 frmHelp::frmHelp(QWidget* parent)
     : QWidget(parent), m_rtbHelp(new QTextBrowser(this)),
-      m_reading(new QFutureWatcher<HelpFile::HelpText>(this)) {
+      m_reading(new QFutureWatcher<HelpFile::HelpText>(this)), m_nextPart(new QTimer(this)) {
+    m_nextPart->setSingleShot(true);
+    m_nextPart->setInterval(0);
+    connect(m_nextPart, &QTimer::timeout, this, &frmHelp::showNextPart);
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(QStringLiteral("Courtvane Standard Help"));
 
@@ -137,11 +143,14 @@ void frmHelp::showNextPart() {
         m_rtbHelp->verticalScrollBar()->setValue(0);
     }
     if (m_nextBlock.isValid()) {
-        QTimer::singleShot(0, this, &frmHelp::showNextPart);
+        m_nextPart->start();
         return;
     }
     m_nextBlock = {};
-    m_read.reset();
+    // A short text is laid out again quickly enough on a resize; a long one is kept to be taken in
+    // again then.
+    if (m_read->characterCount() <= LongText)
+        m_read.reset();
     m_loading = false;
 }
 
@@ -162,6 +171,19 @@ void frmHelp::Form_Resize() {
     const double textWidth = width - TextWidthAllowance;
     const double textHeight = height - TextHeightAllowance;
     m_rtbHelp->resize(Twips::toPixels(textWidth), Twips::toPixels(textHeight));
-    m_rtbHelp->setLineWrapColumnOrWidth(Twips::toPixels(textWidth - WrapAllowance));
+    const int wrapWidth = Twips::toPixels(textWidth - WrapAllowance);
+    if (wrapWidth != m_rtbHelp->lineWrapColumnOrWidth()) {
+        // A new width lays the text out again, in steps that for a long text grow to a fifth of a
+        // second each; a long text is rather taken in again from the top, a part at a time.
+        const bool again = m_read != nullptr;
+        if (again)
+            m_rtbHelp->document()->clear();
+        m_rtbHelp->setLineWrapColumnOrWidth(wrapWidth);
+        if (again) {
+            m_loading = true;
+            m_nextBlock = m_read->begin();
+            showNextPart();
+        }
+    }
     m_rtbHelp->repaint();
 }

@@ -10,6 +10,7 @@
 
 class QTextBrowser;
 class QTextDocument;
+class QTimer;
 
 // The help viewer: a resizable, modeless window showing the help file that lies beside the
 // program. There is one at most; frmHelp::showHelp() creates it on first use.
@@ -43,7 +44,9 @@ private:
 
     QTextBrowser* m_rtbHelp;
     QFutureWatcher<HelpFile::HelpText>* m_reading;
-    // The help as read, while it is being put into the window, and the next paragraph to put there.
+    QTimer* m_nextPart;
+    // The help as read, while it is being put into the window (and for good when it is long), and
+    // the next paragraph to put there.
     std::shared_ptr<QTextDocument> m_read;
     QTextBlock m_nextBlock;
     bool m_loading = true;

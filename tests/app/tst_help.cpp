@@ -283,8 +283,11 @@ void TestHelp::hostileFileKeepsTheBoardTicking() {
     QVERIFY(makeHostileFile(kind));
 
     const BoardTicks board;
-    const frmHelp* help = frmHelp::showHelp();
+    frmHelp* help = frmHelp::showHelp();
     QVERIFY(help->isVisible());
+    QVERIFY(QTest::qWaitFor([help] { return !help->loading(); }, 60000));
+    // A new width lays all of it out again.
+    help->resize(help->width() - 100, help->height());
     QVERIFY(QTest::qWaitFor([help] { return !help->loading(); }, 60000));
     QTest::qWait(100);
 
