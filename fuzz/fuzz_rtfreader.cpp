@@ -7,8 +7,9 @@
 #include <cstddef>
 #include <cstdint>
 
-// Text documents measure their fonts when laid out, which takes a GUI application; the offscreen platform needs no
-// display. Qt gets an argument list of its own so that it never sees or edits the fuzzer's options.
+// Text documents measure their fonts when laid out, which takes a GUI application; the offscreen
+// platform needs no display. Qt gets an argument list of its own so that it never sees or edits
+// the fuzzer's options.
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     static char name[] = "fuzz_rtfreader";
