@@ -1,14 +1,15 @@
 #include "frmHelp.h"
 
-#include "DataFolder.h"
-#include "RtfReader.h"
 #include "Twips.h"
 
-#include <QFileInfo>
 #include <QPointer>
 #include <QResizeEvent>
 #include <QScrollBar>
 #include <QTextBrowser>
+#include <QTextCursor>
+#include <QTextDocument>
+#include <QTimer>
+#include <QtConcurrentRun>
 
 namespace {
 
@@ -39,9 +40,21 @@ constexpr double TabStop = 360;
 constexpr double DesignTextWidth = 10935;
 constexpr double DesignTextHeight = 495;
 
+// Laying out this many characters takes some ten milliseconds; the window takes in about this much
+// help text (and at most one paragraph more) between two turns of the event loop.
+constexpr int CharactersPerTurn = 8192;
+// Laid out again in the window's own steps, a text this long takes at most a few tens of
+// milliseconds a step.
+constexpr int LongText = 4 * CharactersPerTurn;
+
 } // namespace
 
-frmHelp::frmHelp(QWidget* parent) : QWidget(parent), m_rtbHelp(new QTextBrowser(this)) {
+frmHelp::frmHelp(QWidget* parent)
+    : QWidget(parent), m_rtbHelp(new QTextBrowser(this)),
+      m_reading(new QFutureWatcher<HelpFile::HelpText>(this)), m_nextPart(new QTimer(this)) {
+    m_nextPart->setSingleShot(true);
+    m_nextPart->setInterval(0);
+    connect(m_nextPart, &QTimer::timeout, this, &frmHelp::showNextPart);
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(QStringLiteral("Courtvane Standard Help"));
 
@@ -88,15 +101,57 @@ void frmHelp::changeEvent(QEvent* event) {
 }
 
 void frmHelp::Form_Load() {
-    const QString path = dataFolder() + QStringLiteral("/courtvanehelpfile.rtf");
-    if (QFileInfo::exists(path) && RtfReader::readFile(path, m_rtbHelp->document())) {
+    connect(m_reading, &QFutureWatcherBase::finished, this, &frmHelp::helpRead);
+    m_reading->setFuture(QtConcurrent::run(HelpFile::readHelp, HelpFile::helpFilePath(), thread()));
+}
+
+void frmHelp::helpRead() {
+    HelpFile::HelpText help = m_reading->result();
+    if (!help.document) {
+        m_rtbHelp->setPlainText(help.message);
+        m_loading = false;
+        return;
+    }
+    m_read = std::move(help.document);
+    m_nextBlock = m_read->begin();
+    showNextPart();
+}
+
+// Copies the next paragraphs of the help as read into the window. The window lays out what it takes
+// in at once, so taking in all of a large help at once would hold up the event loop.
+void frmHelp::showNextPart() {
+    const bool first = m_nextBlock == m_read->begin();
+    QTextCursor cursor(m_rtbHelp->document());
+    cursor.movePosition(QTextCursor::End);
+    cursor.beginEditBlock();
+    for (int taken = 0; taken < CharactersPerTurn && m_nextBlock.isValid();
+         m_nextBlock = m_nextBlock.next()) {
+        if (m_nextBlock == m_read->begin()) {
+            cursor.setBlockFormat(m_nextBlock.blockFormat());
+            cursor.setBlockCharFormat(m_nextBlock.charFormat());
+        } else {
+            cursor.insertBlock(m_nextBlock.blockFormat(), m_nextBlock.charFormat());
+        }
+        for (auto run = m_nextBlock.begin(); !run.atEnd(); ++run)
+            cursor.insertText(run.fragment().text(), run.fragment().charFormat());
+        taken += m_nextBlock.length();
+    }
+    cursor.endEditBlock();
+    if (first) {
         // Filling the document carries the view's cursor, and with it the view, to the end.
         m_rtbHelp->moveCursor(QTextCursor::Start);
         m_rtbHelp->verticalScrollBar()->setValue(0);
+    }
+    if (m_nextBlock.isValid()) {
+        m_nextPart->start();
         return;
     }
-    m_rtbHelp->setPlainText(
-        QStringLiteral("Help file has been moved from its normal location.  Please reinstall the program."));
+    m_nextBlock = {};
+    // A short text is laid out again quickly enough on a resize; a long one is kept to be taken in
+    // again then.
+    if (m_read->characterCount() <= LongText)
+        m_read.reset();
+    m_loading = false;
 }
 
 void frmHelp::Form_Resize() {
@@ -116,6 +171,19 @@ void frmHelp::Form_Resize() {
     const double textWidth = width - TextWidthAllowance;
     const double textHeight = height - TextHeightAllowance;
     m_rtbHelp->resize(Twips::toPixels(textWidth), Twips::toPixels(textHeight));
-    m_rtbHelp->setLineWrapColumnOrWidth(Twips::toPixels(textWidth - WrapAllowance));
+    const int wrapWidth = Twips::toPixels(textWidth - WrapAllowance);
+    if (wrapWidth != m_rtbHelp->lineWrapColumnOrWidth()) {
+        // A new width lays the text out again, in steps that for a long text grow to a fifth of a
+        // second each; a long text is rather taken in again from the top, a part at a time.
+        const bool again = m_read != nullptr;
+        if (again)
+            m_rtbHelp->document()->clear();
+        m_rtbHelp->setLineWrapColumnOrWidth(wrapWidth);
+        if (again) {
+            m_loading = true;
+            m_nextBlock = m_read->begin();
+            showNextPart();
+        }
+    }
     m_rtbHelp->repaint();
 }

@@ -65,16 +65,22 @@ QString colourToText(Colour colour) {
     return QString::number(colour);
 }
 
+// The store may have been edited by hand: a colour outside 24 bits draws nothing (an invisible
+// clock), so it takes the default, as unreadable text does.
 Colour colourFromText(const QString& text, Colour fallback) {
-    return numberFromText(text, fallback);
+    const Colour colour = numberFromText(text, fallback);
+    return colour >= 0 && colour <= 0xFFFFFF ? colour : fallback;
 }
 
 QString keyToText(KeyCode key) {
     return QString::number(key);
 }
 
+// No key produces a code below 1: such a command key could never be pressed and would lock the
+// operator out of its command, so it takes the default too.
 KeyCode keyFromText(const QString& text, KeyCode fallback) {
-    return numberFromText(text, fallback);
+    const KeyCode key = numberFromText(text, fallback);
+    return key >= 1 ? key : fallback;
 }
 
 void LoadSettings() {

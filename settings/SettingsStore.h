@@ -33,7 +33,8 @@ inline const QString DefaultTitleText = QStringLiteral("Home");
 inline const QString DefaultHomeText = QStringLiteral("Home");
 inline const QString DefaultVisitorText = QStringLiteral("Visitor");
 
-// Text forms. A stored text that is not a decimal integer in range gives the fallback.
+// Text forms. A stored text that is not a decimal integer in range gives the fallback: a colour
+// must lie in 0 to 16777215, a key code be 1 or more.
 QString colourToText(Colour colour);
 Colour colourFromText(const QString& text, Colour fallback);
 QString keyToText(KeyCode key);

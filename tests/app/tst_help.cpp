@@ -1,7 +1,10 @@
+#include "HelpFile.h"
 #include "Twips.h"
 #include "frmHelp.h"
 
 #include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QPointer>
@@ -10,28 +13,34 @@
 #include <QTextBlock>
 #include <QTextBrowser>
 #include <QTextDocument>
+#include <QTimer>
 
 #include <algorithm>
 
+#include <sys/stat.h>
+
 namespace {
 
-const QString MissingFileText =
-    QStringLiteral("Help file has been moved from its normal location.  Please reinstall the program.");
-
-QString helpFilePath() {
-    return QCoreApplication::applicationDirPath() + QStringLiteral("/courtvanehelpfile.rtf");
-}
+using HelpFile::helpFilePath;
+const QString& MissingFileText = HelpFile::MissingText;
 
 QString asidePath() {
     return helpFilePath() + QStringLiteral(".aside");
 }
 
+// Whatever a test left in the help file's place: a file, a pipe or a folder.
+void removeReplacement() {
+    if (!QFile::remove(helpFilePath()))
+        QDir().rmdir(helpFilePath());
+}
+
 // Moves the help file out of the program's folder for as long as it lives, and back afterwards,
-// also when a check fails half-way.
+// also when a check fails half-way; anything a test put in its place is removed.
 class HiddenHelpFile {
 public:
     HiddenHelpFile() : m_hidden(QFile::rename(helpFilePath(), asidePath())) {}
     ~HiddenHelpFile() {
+        removeReplacement();
         if (m_hidden)
             QFile::rename(asidePath(), helpFilePath());
     }
@@ -43,6 +52,59 @@ public:
 private:
     bool m_hidden;
 };
+
+// Files that once froze the board, made in the help file's place.
+bool makeHostileFile(const QByteArray& kind) {
+    const QString path = helpFilePath();
+    if (kind == "pipe")
+        return ::mkfifo(QFile::encodeName(path).constData(), 0600) == 0;
+    if (kind == "folder")
+        return QDir().mkdir(path);
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return false;
+    if (kind == "braces")
+        return file.write(QByteArray(1000000, '{')) == 1000000;
+    if (kind == "nested")
+        return file.write("{\\rtf1 before " + QByteArray(1000000, '{') + "deep" + QByteArray(1000000, '}') +
+                          " after}") > 0;
+    // 200 MB of text, most of it left sparse so that it takes no time to make.
+    return file.write("Courtvane notes\n") > 0 && file.resize(200 * 1024 * 1024);
+}
+
+// Ticks every 50 ms like the board's clock and keeps the longest time between two ticks.
+class BoardTicks {
+public:
+    BoardTicks() {
+        m_timer.setInterval(50);
+        QObject::connect(&m_timer, &QTimer::timeout, &m_timer, [this] {
+            const qint64 now = m_clock.elapsed();
+            m_longestGap = std::max(m_longestGap, now - m_last);
+            m_last = now;
+            ++m_ticks;
+        });
+        m_clock.start();
+        m_timer.start();
+    }
+
+    int ticks() const { return m_ticks; }
+    qint64 longestGap() const { return std::max(m_longestGap, m_clock.elapsed() - m_last); }
+
+private:
+    QTimer m_timer;
+    QElapsedTimer m_clock;
+    qint64 m_last = 0;
+    qint64 m_longestGap = 0;
+    int m_ticks = 0;
+};
+
+// Opens the help window and waits until it has taken in the whole help.
+frmHelp* openHelp() {
+    frmHelp* help = frmHelp::showHelp();
+    // A help that never finishes shows in the callers' checks of loading() or of the text.
+    static_cast<void>(QTest::qWaitFor([help] { return !help->loading(); }, 60000));
+    return help;
+}
 
 QSize frameExtra(const QWidget* window) {
     return window->frameGeometry().size() - window->size();
@@ -102,6 +164,8 @@ private slots:
     void headingsAreBoldAndLarger();
     void helpFileIsCleanRichText();
     void missingFileShowsTheMessage();
+    void hostileFileKeepsTheBoardTicking_data();
+    void hostileFileKeepsTheBoardTicking();
 
     // One window per program
     void opensAsOneModelessWindow();
@@ -116,8 +180,10 @@ private slots:
 
 void TestHelp::initTestCase() {
     // A run that was cut short may have left the file moved aside.
-    if (!QFileInfo::exists(helpFilePath()) && QFileInfo::exists(asidePath()))
+    if (QFileInfo::exists(asidePath())) {
+        removeReplacement();
         QFile::rename(asidePath(), helpFilePath());
+    }
     QVERIFY2(QFileInfo::exists(helpFilePath()),
              "the help file is not beside the test; re-run cmake so that it is copied there");
 }
@@ -144,7 +210,8 @@ void TestHelp::loadsTheHelpFile_data() {
 
 void TestHelp::loadsTheHelpFile() {
     QFETCH(QString, phrase);
-    const frmHelp* help = frmHelp::showHelp();
+    const frmHelp* help = openHelp();
+    QVERIFY(!help->loading());
     QVERIFY(help->rtbHelp()->toPlainText().contains(phrase));
 }
 
@@ -162,7 +229,7 @@ void TestHelp::headingsAreBoldAndLarger_data() {
 void TestHelp::headingsAreBoldAndLarger() {
     QFETCH(QString, heading);
     QFETCH(QString, bodyText);
-    const QTextDocument* document = frmHelp::showHelp()->rtbHelp()->document();
+    const QTextDocument* document = openHelp()->rtbHelp()->document();
 
     // The contents list names each heading too, in body text; the heading itself is the bold one.
     const QList<QTextBlock> blocks = blocksReading(document, heading);
@@ -177,7 +244,7 @@ void TestHelp::headingsAreBoldAndLarger() {
 }
 
 void TestHelp::helpFileIsCleanRichText() {
-    const QString text = frmHelp::showHelp()->rtbHelp()->toPlainText();
+    const QString text = openHelp()->rtbHelp()->toPlainText();
     // Nothing of the file's markup may show through to the reader.
     QVERIFY(!text.contains(QLatin1Char('\\')));
     QVERIFY(!text.contains(QLatin1Char('{')));
@@ -190,13 +257,53 @@ void TestHelp::helpFileIsCleanRichText() {
 void TestHelp::missingFileShowsTheMessage() {
     const HiddenHelpFile hidden;
     QVERIFY(hidden.hidden());
-    const frmHelp* help = frmHelp::showHelp();
+    const frmHelp* help = openHelp();
     QCOMPARE(help->rtbHelp()->toPlainText(), MissingFileText);
     QVERIFY(help->isVisible());
 }
 
+void TestHelp::hostileFileKeepsTheBoardTicking_data() {
+    QTest::addColumn<QByteArray>("kind");
+    QTest::addColumn<QString>("message");
+    QTest::addColumn<int>("shownCharacters");
+    QTest::newRow("pipe") << QByteArray("pipe") << HelpFile::NotAFileText << 0;
+    QTest::newRow("folder") << QByteArray("folder") << HelpFile::NotAFileText << 0;
+    QTest::newRow("200 MB of text") << QByteArray("text") << HelpFile::TooLargeText << 0;
+    QTest::newRow("1,000,000 { alone") << QByteArray("braces") << QString() << 1000000;
+    QTest::newRow("1,000,000 nested groups")
+        << QByteArray("nested") << QString() << int(QStringLiteral("before deep after").size());
+}
+
+void TestHelp::hostileFileKeepsTheBoardTicking() {
+    QFETCH(QByteArray, kind);
+    QFETCH(QString, message);
+    QFETCH(int, shownCharacters);
+    const HiddenHelpFile hidden;
+    QVERIFY(hidden.hidden());
+    QVERIFY(makeHostileFile(kind));
+
+    const BoardTicks board;
+    frmHelp* help = frmHelp::showHelp();
+    QVERIFY(help->isVisible());
+    QVERIFY(QTest::qWaitFor([help] { return !help->loading(); }, 60000));
+    // A new width lays all of it out again.
+    help->resize(help->width() - 100, help->height());
+    QVERIFY(QTest::qWaitFor([help] { return !help->loading(); }, 60000));
+    QTest::qWait(100);
+
+    // A freeze shows as a long wait between two ticks; a tick may be late by a layout turn or so.
+    QVERIFY2(board.longestGap() < 200,
+             qPrintable(QStringLiteral("%1 ms without a tick").arg(board.longestGap())));
+    QVERIFY(board.ticks() > 0);
+    QString text = help->rtbHelp()->toPlainText();
+    if (!message.isEmpty())
+        QCOMPARE(text, message);
+    else
+        QCOMPARE(text.remove(u'\n').size(), shownCharacters);
+}
+
 void TestHelp::opensAsOneModelessWindow() {
-    const frmHelp* help = frmHelp::showHelp();
+    const frmHelp* help = openHelp();
     QCOMPARE(help->windowTitle(), QStringLiteral("Courtvane Standard Help"));
     QVERIFY(help->isWindow());
     QVERIFY(!help->parentWidget());
@@ -229,7 +336,8 @@ void TestHelp::secondRequestShowsTheSameWindow() {
 }
 
 void TestHelp::closingForgetsTheWindowAndReopeningReloads() {
-    QPointer<frmHelp> first = frmHelp::showHelp();
+    QPointer<frmHelp> first = openHelp();
+    QVERIFY(!first->loading());
     QVERIFY(first->rtbHelp()->toPlainText() != MissingFileText);
     first->close();
     QTRY_VERIFY(!first);
@@ -238,7 +346,7 @@ void TestHelp::closingForgetsTheWindowAndReopeningReloads() {
     // The new window reads the folder again, so it notices that the file has gone.
     const HiddenHelpFile hidden;
     QVERIFY(hidden.hidden());
-    const frmHelp* second = frmHelp::showHelp();
+    const frmHelp* second = openHelp();
     QCOMPARE(frmHelp::instance(), second);
     QCOMPARE(second->rtbHelp()->toPlainText(), MissingFileText);
 }

@@ -1,5 +1,6 @@
 #include "RtfReader.h"
 
+#include <QDir>
 #include <QFile>
 #include <QRandomGenerator>
 #include <QRegularExpression>
@@ -10,6 +11,8 @@
 #include <QTextLayout>
 
 #include <optional>
+
+#include <sys/stat.h>
 
 namespace {
 
@@ -85,6 +88,10 @@ private slots:
     void randomBytes_data();
     void randomBytes();
 
+    void splitLongParagraphs_data();
+    void splitLongParagraphs();
+
+    void readFile_data();
     void readFile();
 };
 
@@ -270,6 +277,13 @@ void RtfReaderTest::fontsAndColours_data() {
                                        << "Arial" << none << none;
     QTest::newRow("colour out of range") << document << "nocolour"
                                          << "Arial" << none << none;
+    QByteArray manyFonts = R"({\rtf1\deff0{\fonttbl{\f0\fswiss Arial;})";
+    for (int font = 1; font < 70; ++font)
+        manyFonts +=
+            QByteArray(R"({\f)") + QByteArray::number(font) + R"( Family )" + QByteArray::number(font) + ";}";
+    QTest::newRow("font beyond the first 64") << manyFonts + R"(}\f69 late})"
+                                              << "late"
+                                              << "Arial" << none << none;
     QTest::newRow("table without groups")
         << QByteArray(R"({\rtf1{\fonttbl\f0\fswiss Arial;\f1\froman Courier New;}\f1 mono})") << "mono"
         << "Courier New" << none << none;
@@ -489,24 +503,78 @@ void RtfReaderTest::randomBytes() {
     }
 }
 
+void RtfReaderTest::splitLongParagraphs_data() {
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QList<int>>("lengths");
+    constexpr int Max = RtfReader::MaxParagraphLength;
+    QTest::newRow("short") << QString(Max, u'x') << QList<int>{Max};
+    QTest::newRow("no blanks") << QString(2 * Max + 5, u'x') << QList<int>{Max, Max, 5};
+    QTest::newRow("after the last blank")
+        << QString(Max - 10, u'x') + u' ' + QString(20, u'y') << QList<int>{Max - 9, 20};
+    QTest::newRow("blank too early") << QString(10, u'x') + u' ' + QString(Max, u'y') << QList<int>{Max, 11};
+    QTest::newRow("pair kept whole") << QString(Max - 1, u'x') + QStringLiteral("\U0001F3C0 end")
+                                     << QList<int>{Max - 1, 6};
+    QTest::newRow("second paragraph")
+        << QStringLiteral("first\n") + QString(Max + 1, u'x') << QList<int>{5, Max, 1};
+}
+
+void RtfReaderTest::splitLongParagraphs() {
+    QFETCH(QString, text);
+    QTextDocument document;
+    document.setPlainText(text);
+    RtfReader::splitLongParagraphs(&document);
+
+    QList<int> lengths;
+    QString joined;
+    for (QTextBlock block = document.begin(); block.isValid(); block = block.next()) {
+        lengths.append(int(block.text().size()));
+        joined += block.text();
+    }
+    QTEST(lengths, "lengths");
+    // Nothing is lost or added, only paragraph ends.
+    QCOMPARE(joined, QString(text).remove(u'\n'));
+}
+
+void RtfReaderTest::readFile_data() {
+    QTest::addColumn<QByteArray>("kind");
+    QTest::addColumn<RtfReader::FileStatus>("status");
+    using enum RtfReader::FileStatus;
+    QTest::newRow("rich text") << QByteArray("rtf") << Read;
+    QTest::newRow("largest") << QByteArray("largest") << Read;
+    QTest::newRow("one byte too large") << QByteArray("too large") << TooLarge;
+    QTest::newRow("missing") << QByteArray("missing") << Missing;
+    QTest::newRow("folder") << QByteArray("folder") << NotAFile;
+    QTest::newRow("pipe without a writer") << QByteArray("pipe") << NotAFile;
+}
+
 void RtfReaderTest::readFile() {
+    QFETCH(QByteArray, kind);
+    QFETCH(RtfReader::FileStatus, status);
     QTemporaryDir folder;
     QVERIFY(folder.isValid());
     const QString path = folder.filePath("help.rtf");
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(R"({\rtf1\ansi From a {\b file}\par})");
-    file.close();
+    const QByteArray rtf = R"({\rtf1\ansi From a {\b file}\par})";
+    if (kind == "folder") {
+        QVERIFY(QDir(folder.path()).mkdir("help.rtf"));
+    } else if (kind == "pipe") {
+        QCOMPARE(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+    } else if (kind != "missing") {
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(rtf);
+        if (kind != "rtf")
+            QVERIFY(file.resize(RtfReader::MaxFileSize + (kind == "too large" ? 1 : 0)));
+    }
 
     QTextDocument document;
-    QVERIFY(RtfReader::readFile(path, &document));
-    QCOMPARE(document.toPlainText(), "From a file");
-
     document.setPlainText("kept");
-    QVERIFY(!RtfReader::readFile(folder.filePath("missing.rtf"), &document));
-    QVERIFY(!RtfReader::readFile(folder.path(), &document));
-    QCOMPARE(document.toPlainText(), "kept");
+    QCOMPARE(RtfReader::readFile(path, &document), status);
+    QCOMPARE(document.toPlainText().startsWith("From a file"), status == RtfReader::FileStatus::Read);
+    if (status != RtfReader::FileStatus::Read)
+        QCOMPARE(document.toPlainText(), "kept");
 }
+
+Q_DECLARE_METATYPE(RtfReader::FileStatus)
 
 QTEST_MAIN(RtfReaderTest)
 #include "tst_rtfreader.moc"

@@ -5,7 +5,9 @@
 
 #include <QColor>
 #include <QFile>
+#include <QFileInfo>
 #include <QStringDecoder>
+#include <QTextBlock>
 #include <QTextBlockFormat>
 #include <QTextCharFormat>
 #include <QTextCursor>
@@ -19,10 +21,13 @@
 #include <utility>
 #include <vector>
 
+#ifdef Q_OS_UNIX
+#include <fcntl.h>
+#include <unistd.h>
+#endif
+
 namespace {
 
-// A help text is far smaller; anything beyond this is read as if the file ended there.
-constexpr qint64 MaxFileSize = 16 * 1024 * 1024;
 // Groups nested deeper than this share their parent's state, so hostile nesting costs no memory.
 constexpr size_t MaxStateDepth = 256;
 constexpr int DefaultHalfPoints = 24;
@@ -34,6 +39,9 @@ constexpr int DefaultCodePage = 1252;
 constexpr int SymbolCodePage = 42;
 // Longer font names are cut here: no real family name comes near it.
 constexpr qsizetype MaxFontNameBytes = 256;
+// Every family costs a font lookup when the text is laid out; a real document names a few, and the
+// entries beyond this many are left out, their text shown in the default font.
+constexpr size_t MaxFonts = 64;
 
 enum class Kw {
     Par,
@@ -161,6 +169,8 @@ struct CharacterProperties {
     int font = -1; // -1: the document's default font
     int foreground = -1;
     int background = -1;
+
+    bool operator==(const CharacterProperties&) const = default;
 };
 
 struct ParagraphProperties {
@@ -170,6 +180,8 @@ struct ParagraphProperties {
     int firstLineTwips = 0;
     int beforeTwips = 0;
     int afterTwips = 0;
+
+    bool operator==(const ParagraphProperties&) const = default;
 };
 
 // Everything that a group scopes: its closing brace brings all of it back.
@@ -290,8 +302,6 @@ private:
             --m_unpushedGroups;
         } else if (m_states.size() > 1) {
             m_states.pop_back();
-            m_charFormatStale = true;
-            m_blockFormatStale = true;
         }
     }
 
@@ -339,8 +349,12 @@ private:
         switch (kind) {
         case Kw::Font:
             commitFontName();
-            m_tableFont = token.parameter;
-            m_fonts.try_emplace(token.parameter);
+            if (m_fonts.size() < MaxFonts || m_fonts.contains(token.parameter)) {
+                m_tableFont = token.parameter;
+                m_fonts.try_emplace(token.parameter);
+            } else {
+                m_tableFont.reset();
+            }
             break;
         case Kw::FontCharset:
             if (m_tableFont)
@@ -353,7 +367,7 @@ private:
         default:
             break;
         }
-        m_charFormatStale = true;
+        m_runProperties.reset();
     }
 
     void colourTableWord(Kw kind, const RtfLexer::Token& token) {
@@ -397,13 +411,11 @@ private:
             break;
         case Kw::DefaultFont:
             m_defaultFont = token.parameter;
-            m_charFormatStale = true;
+            m_runProperties.reset();
             break;
         default:
-            if (setCharacterProperty(s.character, keyword, token))
-                m_charFormatStale = true;
-            else if (setParagraphProperty(s.paragraph, keyword, token))
-                m_blockFormatStale = true;
+            if (!setCharacterProperty(s.character, keyword, token))
+                setParagraphProperty(s.paragraph, keyword, token);
             break;
         }
     }
@@ -512,7 +524,7 @@ private:
                                     ? QColor(m_tableColour.red, m_tableColour.green, m_tableColour.blue)
                                     : QColor());
             m_tableColour = {};
-            m_charFormatStale = true;
+            m_runProperties.reset();
             return true;
         default:
             return false;
@@ -540,7 +552,7 @@ private:
         if (m_tableFont) {
             Font& font = m_fonts[*m_tableFont];
             font.family = decode(m_fontName, font.codePage ? font.codePage : m_codePage).trimmed();
-            m_charFormatStale = true;
+            m_runProperties.reset();
         }
         m_fontName.clear();
     }
@@ -615,18 +627,17 @@ private:
         settleSurrogate();
         if (text.isEmpty())
             return;
-        if (m_charFormatStale) {
+        // Most group ends bring back the properties already in force; formats are built only when the
+        // properties really change, which spares an allocation-heavy build for most runs of text.
+        if (m_runProperties != state().character) {
+            m_runProperties = state().character;
             const QTextCharFormat format = charFormat(state().character);
             if (format != m_runFormat) {
                 flushRun();
                 m_runFormat = format;
             }
-            m_charFormatStale = false;
         }
-        if (m_blockFormatStale) {
-            m_blockFormat = blockFormat(state().paragraph);
-            m_blockFormatStale = false;
-        }
+        paragraphFormat();
         if (m_breakPending) {
             flushRun();
             m_cursor.insertBlock();
@@ -656,8 +667,16 @@ private:
         flushRun();
         if (m_breakPending)
             m_cursor.insertBlock();
-        m_cursor.setBlockFormat(blockFormat(state().paragraph));
+        m_cursor.setBlockFormat(paragraphFormat());
         m_breakPending = true;
+    }
+
+    const QTextBlockFormat& paragraphFormat() {
+        if (m_blockProperties != state().paragraph) {
+            m_blockProperties = state().paragraph;
+            m_blockFormat = blockFormat(state().paragraph);
+        }
+        return m_blockFormat;
     }
 
     void finish() {
@@ -725,9 +744,10 @@ private:
 
     QString m_run;
     QTextCharFormat m_runFormat;
-    bool m_charFormatStale = true;
+    // The properties m_runFormat was built from; reset when a table changes what they stand for.
+    std::optional<CharacterProperties> m_runProperties;
     QTextBlockFormat m_blockFormat;
-    bool m_blockFormatStale = true;
+    std::optional<ParagraphProperties> m_blockProperties;
     bool m_blockFormatPending = false;
     bool m_breakPending = false;
 };
@@ -762,12 +782,73 @@ void read(const QByteArray& rtf, QTextDocument* document) {
     document->setUndoRedoEnabled(undoRedo);
 }
 
-bool readFile(const QString& path, QTextDocument* document) {
-    QFile file(path);
-    if (!document || !file.open(QIODevice::ReadOnly))
-        return false;
-    read(file.read(MaxFileSize), document);
-    return true;
+void splitLongParagraphs(QTextDocument* document, int maxLength) {
+    if (!document || maxLength < 2)
+        return;
+    const bool undoRedo = document->isUndoRedoEnabled();
+    document->setUndoRedoEnabled(false);
+    QTextCursor cursor(document);
+    cursor.beginEditBlock();
+    for (QTextBlock block = document->begin(); block.isValid(); block = block.next()) {
+        const QString text = block.text();
+        QList<qsizetype> cuts;
+        for (qsizetype start = 0; text.size() - start > maxLength;) {
+            qsizetype cut = start + maxLength;
+            // A blank nearer the start would leave a short paragraph.
+            const qsizetype from = start + maxLength / 2 + 1;
+            if (const qsizetype blank = QStringView(text).sliced(from, cut - from).lastIndexOf(u' ');
+                blank >= 0)
+                cut = from + blank + 1;
+            else if (text[cut].isLowSurrogate())
+                --cut;
+            cuts.append(cut);
+            start = cut;
+        }
+        // From the last cut back, so that the earlier positions still hold.
+        for (auto cut = cuts.crbegin(); cut != cuts.crend(); ++cut) {
+            cursor.setPosition(block.position() + int(*cut));
+            cursor.insertBlock();
+        }
+    }
+    cursor.endEditBlock();
+    document->setUndoRedoEnabled(undoRedo);
+}
+
+FileStatus readFile(const QString& path, QTextDocument* document) {
+    const QFileInfo info(path);
+    if (!info.exists())
+        return FileStatus::Missing;
+    // Opening a pipe or a device could wait for a writer for good, or act on the device.
+    if (!info.isFile())
+        return FileStatus::NotAFile;
+    QFile file;
+#ifdef Q_OS_UNIX
+    // Without blocking, in case the file was swapped for a pipe since the look above.
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0)
+        return FileStatus::Unreadable;
+    if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
+        return FileStatus::Unreadable;
+    }
+#else
+    file.setFileName(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return FileStatus::Unreadable;
+#endif
+    // Only a regular file has a size and is not sequential; this checks what was really opened.
+    if (file.isSequential())
+        return FileStatus::NotAFile;
+    if (file.size() > MaxFileSize)
+        return FileStatus::TooLarge;
+    // The file may have grown since its size was read.
+    const QByteArray rtf = file.read(MaxFileSize + 1);
+    if (rtf.size() > MaxFileSize)
+        return FileStatus::TooLarge;
+    if (file.error() != QFileDevice::NoError)
+        return FileStatus::Unreadable;
+    read(rtf, document);
+    return FileStatus::Read;
 }
 
 } // namespace RtfReader
