@@ -253,7 +253,7 @@ void tst_Options::workingCopy() {
                         {"ColorSettings/PeriodColor", "5000"},
                         {"ColorSettings/BorderColor", "6000"},
                         {"ColorSettings/HomeColor", "7000"},
-                        {"ColorSettings/VisitorColor", "-1"},
+                        {"ColorSettings/VisitorColor", "8000"},
                         {"KeySettings/StartStopClockKey", "120"},
                         {"KeySettings/ResetClockKey", "82"},
                         {"KeySettings/ClockSwitchKey", "7"},
