@@ -156,7 +156,7 @@ void frmScoreboard::setTabOrder() {
 
 void frmScoreboard::connectControls() {
     // A frame never keeps the focus: it hands it to the first digit of its display.
-    const auto handFocus = [this](PictureBox* frame, const ControlGroup<PolyLED>& display) {
+    const auto handFocus = [](PictureBox* frame, const ControlGroup<PolyLED>& display) {
         PolyLED* first = display[0];
         connect(frame, &PictureBox::gotFocus, first, [first] { first->setFocus(Qt::OtherFocusReason); });
     };
