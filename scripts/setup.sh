@@ -7,7 +7,7 @@ packages=(
     build-essential cmake ninja-build git
     qt6-base-dev qt6-multimedia-dev libgl-dev
     fonts-liberation2
-    pulseaudio pulseaudio-utils
+    pulseaudio pulseaudio-utils libpulse-dev pkgconf
     xvfb xauth imagemagick sox
 )
 
