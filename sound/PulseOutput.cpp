@@ -1,7 +1,6 @@
 #include "PulseOutput.h"
 
 #include <pulse/context.h>
-#include <pulse/error.h>
 #include <pulse/proplist.h>
 #include <pulse/stream.h>
 #include <pulse/thread-mainloop.h>
@@ -12,8 +11,8 @@
 namespace {
 
 // How far ahead of the output the stream is fed: enough to ride out a busy machine without running
-// dry. It does not delay a "Play": the server drops what is queued and rewinds the output to play
-// the new sound at once.
+// dry. It does not delay a "Play": its sound is written over the queue, and the server rewinds the
+// output to play it at once.
 constexpr pa_usec_t kTargetLatencyUs = 100 * PA_USEC_PER_MSEC;
 // Pauses between attempts to reach a server that is gone: short at first, so that a restarted
 // server is found again at once, then growing so that a missing one costs nothing.
