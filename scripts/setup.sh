@@ -8,7 +8,7 @@ set -euo pipefail
 # its windows and the fonts its labels ask for.
 run_packages=(qt6-qpa-plugins fonts-liberation2)
 # What building it needs.
-build_packages=(build-essential cmake ninja-build qt6-base-dev qt6-multimedia-dev libpulse-dev)
+build_packages=(build-essential cmake ninja-build pkgconf qt6-base-dev libpulse-dev)
 # What the tests need: the sound server's tools, and the desktop's checkers of the desktop entry
 # and the metainfo.
 test_packages=(pulseaudio-utils desktop-file-utils appstream)

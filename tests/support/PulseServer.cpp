@@ -51,7 +51,9 @@ bool PulseServer::start() {
         return true;
     }
     m_error.clear();
-    m_folder = std::make_unique<QTemporaryDir>(QDir::tempPath() + QStringLiteral("/pulse-test-XXXXXX"));
+    if (!m_folder) {
+        m_folder = std::make_unique<QTemporaryDir>(QDir::tempPath() + QStringLiteral("/pulse-test-XXXXXX"));
+    }
     if (!m_folder->isValid()) {
         m_error =
             QStringLiteral("cannot create a folder for the sound server: %1").arg(m_folder->errorString());
@@ -97,6 +99,15 @@ bool PulseServer::start() {
 }
 
 void PulseServer::stop() {
+    const bool wasUp = m_daemon != nullptr;
+    stopDaemon();
+    if (wasUp) {
+        qunsetenv("PULSE_SERVER");
+    }
+    m_folder.reset();
+}
+
+void PulseServer::stopDaemon() {
     if (m_recorder) {
         endProcess(*m_recorder);
         m_recorder.reset();
@@ -104,9 +115,7 @@ void PulseServer::stop() {
     if (m_daemon) {
         endProcess(*m_daemon);
         m_daemon.reset();
-        qunsetenv("PULSE_SERVER");
     }
-    m_folder.reset();
 }
 
 bool PulseServer::addSink(const QString& name) {
@@ -137,6 +146,12 @@ bool PulseServer::setDefaultSink(const QString& name) {
     return runClient(QStringLiteral("pactl"), {QStringLiteral("set-default-sink"), name});
 }
 
+QString PulseServer::defaultSink() const {
+    QString name;
+    return runClient(QStringLiteral("pactl"), {QStringLiteral("get-default-sink")}, &name) ? name.trimmed()
+                                                                                           : QString();
+}
+
 bool PulseServer::startRecording(const QString& wavPath, const QString& sink) {
     if (!m_daemon) {
         m_error = QStringLiteral("the sound server is not running");
@@ -145,9 +160,11 @@ bool PulseServer::startRecording(const QString& wavPath, const QString& sink) {
     stopRecording();
     m_recorder = makeChild(clientEnvironment());
     // Without a latency of its own the recorder gets the monitor in blocks of two seconds, and
-    // ending it mid-block would lose the sound of that block.
+    // ending it mid-block would lose the sound of that block. Small blocks also keep what the
+    // recording misses where the server rewinds the sink (to start a sound at once) to a few
+    // milliseconds: the part of a block already handed over is not recorded again.
     m_recorder->start(QStringLiteral("parecord"),
-                      {QStringLiteral("--latency-msec=20"), QStringLiteral("--device=%1.monitor").arg(sink),
+                      {QStringLiteral("--latency-msec=5"), QStringLiteral("--device=%1.monitor").arg(sink),
                        QStringLiteral("--file-format=wav"), wavPath});
     if (!m_recorder->waitForStarted(kAnswerTimeoutMs)) {
         m_error = QStringLiteral("cannot run parecord: %1").arg(m_recorder->errorString());
@@ -261,8 +278,7 @@ std::optional<PcmTrack> readPcmWave(const QString& path) {
     return std::nullopt;
 }
 
-bool writeToneWave(const QString& path, const QList<ToneSegment>& segments, double amplitude,
-                   int sampleRate) {
+bool writePcmWave(const QString& path, const QList<qint16>& samples, int sampleRate) {
     const auto u16 = [](QByteArray& to, quint16 value) {
         const quint16 le = qToLittleEndian(value);
         to.append(reinterpret_cast<const char*>(&le), 2);
@@ -271,16 +287,9 @@ bool writeToneWave(const QString& path, const QList<ToneSegment>& segments, doub
         const quint32 le = qToLittleEndian(value);
         to.append(reinterpret_cast<const char*>(&le), 4);
     };
-    QByteArray samples;
-    for (const ToneSegment& segment : segments) {
-        const auto count = qsizetype(std::lround(segment.seconds * sampleRate));
-        for (qsizetype i = 0; i < count; ++i) {
-            const double phase = 2 * std::numbers::pi * segment.frequency * double(i) / sampleRate;
-            u16(samples, quint16(qint16(std::lround(amplitude * 32767 * std::sin(phase)))));
-        }
-    }
+    const auto bytes = quint32(2 * samples.size());
     QByteArray wave("RIFF");
-    u32(wave, quint32(36 + samples.size()));
+    u32(wave, 36 + bytes);
     wave.append("WAVEfmt ");
     u32(wave, 16);
     u16(wave, 1); // PCM
@@ -290,11 +299,25 @@ bool writeToneWave(const QString& path, const QList<ToneSegment>& segments, doub
     u16(wave, 2);
     u16(wave, 16);
     wave.append("data");
-    u32(wave, quint32(samples.size()));
-    wave.append(samples);
-
+    u32(wave, bytes);
+    for (const qint16 sample : samples) {
+        u16(wave, quint16(sample));
+    }
     QFile file(path);
     return file.open(QIODevice::WriteOnly) && file.write(wave) == wave.size();
+}
+
+bool writeToneWave(const QString& path, const QList<ToneSegment>& segments, double amplitude,
+                   int sampleRate) {
+    QList<qint16> samples;
+    for (const ToneSegment& segment : segments) {
+        const auto count = qsizetype(std::lround(segment.seconds * sampleRate));
+        for (qsizetype i = 0; i < count; ++i) {
+            const double phase = 2 * std::numbers::pi * segment.frequency * double(i) / sampleRate;
+            samples.append(qint16(std::lround(amplitude * 32767 * std::sin(phase))));
+        }
+    }
+    return writePcmWave(path, samples, sampleRate);
 }
 
 SoundLevels measureLevels(std::span<const qint16> samples, int threshold) {

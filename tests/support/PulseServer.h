@@ -11,8 +11,8 @@
 
 // A private PulseAudio server for tests that must hear what the program plays. It owns its own
 // daemon, socket and folder, offers one null sink "testsink" as the default output and can record
-// that sink's monitor into a wave file. Start it before the application object is built, so that
-// Qt Multimedia connects to it rather than to any server of the machine.
+// that sink's monitor into a wave file. Start it before anything connects to a sound server, so that
+// the program meets it rather than any server of the machine.
 class PulseServer {
 public:
     PulseServer() = default;
@@ -23,12 +23,16 @@ public:
     // Starts the daemon, waits until it answers and points this process at it (PULSE_SERVER).
     bool start();
     void stop();
+    // Ends the daemon, as a server that crashed or was restarted; the next start() brings it back
+    // at the same socket.
+    void stopDaemon();
     QString errorString() const { return m_error; }
 
     // Adds or removes a null sink, as plugging an output in or out would.
     bool addSink(const QString& name);
     bool removeSink(const QString& name);
     bool setDefaultSink(const QString& name);
+    QString defaultSink() const;
 
     // Records everything played to the sink until stopRecording(); returns once the recorder is
     // connected, so sound played from then on is captured from its first sample.
@@ -61,6 +65,9 @@ struct PcmTrack {
 
 // Reads a RIFF/WAVE file of 16-bit PCM samples; nothing for any other kind of file.
 std::optional<PcmTrack> readPcmWave(const QString& path);
+
+// Writes a mono 16-bit PCM wave file.
+bool writePcmWave(const QString& path, const QList<qint16>& samples, int sampleRate = 44100);
 
 struct ToneSegment {
     double frequency = 0;

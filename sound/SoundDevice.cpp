@@ -1,0 +1,117 @@
+#include "SoundDevice.h"
+
+#include "PulseOutput.h"
+
+#include <QtConcurrent/QtConcurrentRun>
+
+#include <memory>
+
+namespace {
+
+// A "Play" this soon after the one that started the sound is taken as the same press (a held
+// key repeats every 30 to 40 ms, a bouncing one sooner) and leaves the sound going.
+constexpr qint64 kSamePressMs = 200;
+
+} // namespace
+
+SoundDevice::SoundDevice(QObject* parent) : QObject(parent), m_output(new PulseOutput(this)) {
+    connect(m_output, &PulseOutput::finished, this, &SoundDevice::onFinished);
+}
+
+void SoundDevice::setFileName(const QString& fileName) {
+    m_fileName = fileName;
+}
+
+void SoundDevice::setCommand(const QString& command) {
+    m_command = command;
+    const auto is = [&command](const char* word) {
+        return command.compare(QLatin1String(word), Qt::CaseInsensitive) == 0;
+    };
+    if (is("Open")) {
+        open();
+    } else if (is("Close")) {
+        close();
+    } else if (is("Play")) {
+        play();
+    } else if (is("Stop")) {
+        stop();
+    }
+    // "Prev" needs no work: every "Play" starts the sound at its first sample, so the sound is
+    // always rewound. Unknown words are ignored.
+}
+
+bool SoundDevice::isReady() const {
+    return m_loaded && m_output->isReady();
+}
+
+void SoundDevice::open() {
+    close();
+    if (m_fileName.isEmpty()) {
+        return;
+    }
+    m_open = true;
+    // The file is read and checked on a worker thread; the result comes back through the watcher.
+    m_loading = new QFutureWatcher<std::optional<WaveSound>>(this);
+    connect(m_loading, &QFutureWatcherBase::finished, this, &SoundDevice::onLoaded);
+    m_loading->setFuture(QtConcurrent::run(readWaveFile, m_fileName));
+}
+
+void SoundDevice::close() {
+    stop();
+    m_open = false;
+    m_loaded = false;
+    if (auto* const loading = std::exchange(m_loading, nullptr)) {
+        // The reading may still be under way; its result is simply never used.
+        loading->disconnect(this);
+        loading->deleteLater();
+    }
+    m_output->setSound(nullptr);
+}
+
+void SoundDevice::play() {
+    ++m_playCount;
+    if (!m_open || (m_playing && m_sinceStart.elapsed() < kSamePressMs)) {
+        return;
+    }
+    const bool restarting = m_playing;
+    ++m_serial;
+    m_sinceStart.start();
+    m_playing = m_loading || m_output->play(m_serial);
+    if (restarting && !m_playing) {
+        // The sound under way was cut off with its output.
+        emit Done();
+    }
+}
+
+void SoundDevice::stop() {
+    ++m_serial;
+    const bool sounded = m_output->stop();
+    if (std::exchange(m_playing, false) && sounded) {
+        emit Done();
+    }
+}
+
+void SoundDevice::onLoaded() {
+    auto* const loading = std::exchange(m_loading, nullptr);
+    loading->deleteLater();
+    std::optional<WaveSound> sound = loading->result();
+    m_loaded = sound.has_value();
+    if (m_loaded) {
+        m_output->setSound(std::make_shared<const WaveSound>(std::move(*sound)));
+    }
+    if (m_playing) {
+        // A "Play" given while the file loaded sounds now, or is dropped with a file that holds
+        // nothing to play.
+        m_playing = m_loaded && m_output->play(m_serial);
+    }
+}
+
+void SoundDevice::onFinished(quint64 serial, bool sounded) {
+    if (serial != m_serial || !m_playing) {
+        return;
+    }
+    m_playing = false;
+    if (sounded) {
+        emit Done();
+    }
+}

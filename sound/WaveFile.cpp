@@ -1,0 +1,173 @@
+#include "WaveFile.h"
+
+#include <QFile>
+#include <QtEndian>
+
+#include <cerrno>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+constexpr quint16 kFormatPcm = 1;
+constexpr quint16 kFormatFloat = 3;
+constexpr quint16 kFormatExtensible = 0xFFFE;
+constexpr int kMaxChannels = 32;
+constexpr quint32 kMaxSampleRate = 384000;
+
+quint16 u16(QByteArrayView bytes, qsizetype at) {
+    return qFromLittleEndian<quint16>(bytes.data() + at);
+}
+
+quint32 u32(QByteArrayView bytes, qsizetype at) {
+    return qFromLittleEndian<quint32>(bytes.data() + at);
+}
+
+// Four printable characters, as every chunk name is.
+bool looksLikeChunkId(QByteArrayView bytes, qsizetype at) {
+    if (at + 8 > bytes.size()) {
+        return false;
+    }
+    for (qsizetype i = at; i < at + 4; ++i) {
+        if (bytes[i] < ' ' || bytes[i] > '~') {
+            return false;
+        }
+    }
+    return true;
+}
+
+std::optional<SampleFormat> sampleFormat(quint16 encoding, quint16 bits) {
+    if (encoding == kFormatFloat) {
+        return bits == 32 ? std::optional(SampleFormat::F32) : std::nullopt;
+    }
+    if (encoding != kFormatPcm) {
+        return std::nullopt;
+    }
+    switch (bits) {
+    case 8:
+        return SampleFormat::U8;
+    case 16:
+        return SampleFormat::S16;
+    case 24:
+        return SampleFormat::S24;
+    case 32:
+        return SampleFormat::S32;
+    default:
+        return std::nullopt;
+    }
+}
+
+// The fmt chunk's body: encoding, channels, rate and sample width. The extensible form names its
+// encoding in the first two bytes of its sub-format; samples narrower than their container are
+// left-justified in it, so the container width is what playback needs.
+bool readFormat(QByteArrayView body, WaveSound& sound) {
+    if (body.size() < 16) {
+        return false;
+    }
+    quint16 encoding = u16(body, 0);
+    const quint16 channels = u16(body, 2);
+    const quint32 rate = u32(body, 4);
+    const quint16 bits = u16(body, 14);
+    if (encoding == kFormatExtensible) {
+        if (body.size() < 26) {
+            return false;
+        }
+        encoding = u16(body, 24);
+    }
+    const std::optional<SampleFormat> format = sampleFormat(encoding, bits);
+    if (!format || channels < 1 || channels > kMaxChannels || rate < 1 || rate > kMaxSampleRate) {
+        return false;
+    }
+    sound.format = *format;
+    sound.channels = channels;
+    sound.sampleRate = int(rate);
+    return true;
+}
+
+} // namespace
+
+int WaveSound::bytesPerFrame() const {
+    switch (format) {
+    case SampleFormat::U8:
+        return channels;
+    case SampleFormat::S16:
+        return 2 * channels;
+    case SampleFormat::S24:
+        return 3 * channels;
+    case SampleFormat::S32:
+    case SampleFormat::F32:
+        return 4 * channels;
+    }
+    return channels;
+}
+
+std::optional<WaveSound> parseWave(QByteArrayView bytes) {
+    if (bytes.size() < 12 || !bytes.startsWith("RIFF") || bytes.sliced(8, 4) != "WAVE") {
+        return std::nullopt;
+    }
+    WaveSound sound;
+    bool haveFormat = false;
+    QByteArrayView data;
+    bool haveData = false;
+    qsizetype at = 12;
+    while (at + 8 <= bytes.size()) {
+        const QByteArrayView id = bytes.sliced(at, 4);
+        const qsizetype body = at + 8;
+        // A chunk cut short holds what is left of the file.
+        const qsizetype size = std::min<qsizetype>(u32(bytes, at + 4), bytes.size() - body);
+        if (id == "fmt " && !haveFormat) {
+            haveFormat = readFormat(bytes.sliced(body, size), sound);
+            if (!haveFormat) {
+                return std::nullopt;
+            }
+        } else if (id == "data" && !haveData) {
+            data = bytes.sliced(body, size);
+            haveData = true;
+        }
+        at = body + size;
+        // Chunks are padded to an even length, but some writers leave the pad byte out.
+        if (size % 2 == 1 && (looksLikeChunkId(bytes, at + 1) || !looksLikeChunkId(bytes, at))) {
+            ++at;
+        }
+    }
+    if (!haveFormat || !haveData) {
+        return std::nullopt;
+    }
+    const qsizetype whole = data.size() - data.size() % sound.bytesPerFrame();
+    if (whole == 0) {
+        return std::nullopt;
+    }
+    sound.samples = data.first(whole).toByteArray();
+    return sound;
+}
+
+std::optional<WaveSound> readWaveFile(const QString& path) {
+    // Opened without waiting, so that a named pipe cannot hold the reader; only then is the file
+    // known to be a regular one, which reads never block on.
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+        return std::nullopt;
+    }
+    struct stat status {};
+    QByteArray bytes;
+    if (::fstat(fd, &status) == 0 && S_ISREG(status.st_mode) && status.st_size <= kMaxWaveFileBytes) {
+        bytes.resize(qsizetype(status.st_size));
+        qsizetype done = 0;
+        while (done < bytes.size()) {
+            const ssize_t got = ::read(fd, bytes.data() + done, std::size_t(bytes.size() - done));
+            if (got < 0 && errno == EINTR) {
+                continue;
+            }
+            if (got <= 0) {
+                break;
+            }
+            done += got;
+        }
+        // A file that shrank while it was read is taken as far as it went.
+        bytes.truncate(done);
+    }
+    ::close(fd);
+    return parseWave(bytes);
+}
