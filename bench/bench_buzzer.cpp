@@ -119,15 +119,15 @@ public:
 
 private:
     void run() {
-        const pa_sample_spec spec{PA_SAMPLE_S16LE, kRate, 1};
+        const pa_sample_spec format{PA_SAMPLE_S16LE, kRate, 1};
         pa_buffer_attr buffer{};
         buffer.maxlength = quint32(-1);
-        buffer.fragsize = quint32(pa_usec_to_bytes(5 * PA_USEC_PER_MSEC, &spec));
+        buffer.fragsize = quint32(pa_usec_to_bytes(5 * PA_USEC_PER_MSEC, &format));
         std::vector<qint16> block(kBlock);
         while (!m_stop) {
             pa_simple* const source =
-                pa_simple_new(nullptr, "bench_buzzer", PA_STREAM_RECORD, "testsink.monitor", "monitor", &spec,
-                              nullptr, &buffer, nullptr);
+                pa_simple_new(nullptr, "bench_buzzer", PA_STREAM_RECORD, "testsink.monitor", "monitor",
+                              &format, nullptr, &buffer, nullptr);
             if (!source) {
                 std::this_thread::sleep_for(std::chrono::milliseconds(20));
                 continue;

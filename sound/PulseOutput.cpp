@@ -172,18 +172,18 @@ void PulseOutput::createStream() {
     if (m_stream || !m_sound || !m_context || pa_context_get_state(m_context) != PA_CONTEXT_READY) {
         return;
     }
-    pa_sample_spec spec{};
-    spec.format = paFormat(m_sound->format);
-    spec.rate = quint32(m_sound->sampleRate);
-    spec.channels = quint8(m_sound->channels);
+    pa_sample_spec sampleFormat{};
+    sampleFormat.format = paFormat(m_sound->format);
+    sampleFormat.rate = quint32(m_sound->sampleRate);
+    sampleFormat.channels = quint8(m_sound->channels);
     pa_channel_map map{};
-    if (!pa_sample_spec_valid(&spec) ||
-        !pa_channel_map_init_extend(&map, spec.channels, PA_CHANNEL_MAP_WAVEEX)) {
+    if (!pa_sample_spec_valid(&sampleFormat) ||
+        !pa_channel_map_init_extend(&map, sampleFormat.channels, PA_CHANNEL_MAP_WAVEEX)) {
         return;
     }
     pa_proplist* const properties = pa_proplist_new();
     pa_proplist_sets(properties, PA_PROP_MEDIA_NAME, "Buzzer");
-    m_stream = pa_stream_new_with_proplist(m_context, "Buzzer", &spec, &map, properties);
+    m_stream = pa_stream_new_with_proplist(m_context, "Buzzer", &sampleFormat, &map, properties);
     pa_proplist_free(properties);
     if (!m_stream) {
         return;
@@ -191,7 +191,7 @@ void PulseOutput::createStream() {
     pa_stream_set_state_callback(m_stream, &PulseOutput::onStreamState, this);
     pa_stream_set_write_callback(m_stream, &PulseOutput::onWritable, this);
 
-    m_lead = pa_usec_to_bytes(kTargetLatencyUs, &spec);
+    m_lead = pa_usec_to_bytes(kTargetLatencyUs, &sampleFormat);
     // Unsigned 8-bit samples are silent at their middle value, all others at zero.
     m_silence = QByteArray(qsizetype(m_lead), m_sound->format == SampleFormat::U8 ? '\x80' : '\0');
     pa_buffer_attr buffer{};
