@@ -4,8 +4,6 @@
 #include "Twips.h"
 
 #include <QColor>
-#include <QFile>
-#include <QFileInfo>
 #include <QStringDecoder>
 #include <QTextBlock>
 #include <QTextBlockFormat>
@@ -20,11 +18,6 @@
 #include <string_view>
 #include <utility>
 #include <vector>
-
-#ifdef Q_OS_UNIX
-#include <fcntl.h>
-#include <unistd.h>
-#endif
 
 namespace {
 
@@ -815,40 +808,10 @@ void splitLongParagraphs(QTextDocument* document, int maxLength) {
 }
 
 FileStatus readFile(const QString& path, QTextDocument* document) {
-    const QFileInfo info(path);
-    if (!info.exists())
-        return FileStatus::Missing;
-    // Opening a pipe or a device could wait for a writer for good, or act on the device.
-    if (!info.isFile())
-        return FileStatus::NotAFile;
-    QFile file;
-#ifdef Q_OS_UNIX
-    // Without blocking, in case the file was swapped for a pipe since the look above.
-    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
-    if (fd < 0)
-        return FileStatus::Unreadable;
-    if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
-        ::close(fd);
-        return FileStatus::Unreadable;
-    }
-#else
-    file.setFileName(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return FileStatus::Unreadable;
-#endif
-    // Only a regular file has a size and is not sequential; this checks what was really opened.
-    if (file.isSequential())
-        return FileStatus::NotAFile;
-    if (file.size() > MaxFileSize)
-        return FileStatus::TooLarge;
-    // The file may have grown since its size was read.
-    const QByteArray rtf = file.read(MaxFileSize + 1);
-    if (rtf.size() > MaxFileSize)
-        return FileStatus::TooLarge;
-    if (file.error() != QFileDevice::NoError)
-        return FileStatus::Unreadable;
-    read(rtf, document);
-    return FileStatus::Read;
+    const RegularFileContents file = readRegularFile(path, MaxFileSize);
+    if (file.status == FileRead::Read)
+        read(file.bytes, document);
+    return file.status;
 }
 
 } // namespace RtfReader

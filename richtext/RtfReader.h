@@ -1,5 +1,7 @@
 #pragma once
 
+#include "RegularFile.h"
+
 #include <QByteArray>
 #include <QString>
 
@@ -22,7 +24,7 @@ void splitLongParagraphs(QTextDocument* document, int maxLength = MaxParagraphLe
 // A help text is far smaller than this; a larger file is not read at all.
 inline constexpr qint64 MaxFileSize = 2 * 1024 * 1024;
 
-enum class FileStatus { Read, Missing, NotAFile, TooLarge, Unreadable };
+using FileStatus = FileRead;
 
 // Reads the file at path into document when it is a regular file of at most MaxFileSize bytes,
 // without ever waiting on a pipe or a device; otherwise says why and leaves the document untouched.

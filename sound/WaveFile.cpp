@@ -1,13 +1,8 @@
 #include "WaveFile.h"
 
-#include <QFile>
+#include "RegularFile.h"
+
 #include <QtEndian>
-
-#include <cerrno>
-
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace {
 
@@ -144,30 +139,9 @@ std::optional<WaveSound> parseWave(QByteArrayView bytes) {
 }
 
 std::optional<WaveSound> readWaveFile(const QString& path) {
-    // Opened without waiting, so that a named pipe cannot hold the reader; only then is the file
-    // known to be a regular one, which reads never block on.
-    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0) {
+    const RegularFileContents file = readRegularFile(path, kMaxWaveFileBytes);
+    if (file.status != FileRead::Read) {
         return std::nullopt;
     }
-    struct stat status {};
-    QByteArray bytes;
-    if (::fstat(fd, &status) == 0 && S_ISREG(status.st_mode) && status.st_size <= kMaxWaveFileBytes) {
-        bytes.resize(qsizetype(status.st_size));
-        qsizetype done = 0;
-        while (done < bytes.size()) {
-            const ssize_t got = ::read(fd, bytes.data() + done, std::size_t(bytes.size() - done));
-            if (got < 0 && errno == EINTR) {
-                continue;
-            }
-            if (got <= 0) {
-                break;
-            }
-            done += got;
-        }
-        // A file that shrank while it was read is taken as far as it went.
-        bytes.truncate(done);
-    }
-    ::close(fd);
-    return parseWave(bytes);
+    return parseWave(file.bytes);
 }
