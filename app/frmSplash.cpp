@@ -100,7 +100,7 @@ void frmSplash::Form_Load() {
         const double left = (Twips::fromPixels(area.width()) - Twips::fromPixels(width())) / 2;
         move(area.left() + Twips::toPixels(left), area.top() + Twips::toPixels(top));
     }
-    TwipsLayout::placeTwips(frameSplash, 120, 0, 6000, FrameHeight);
+    frameSplash->setGeometry(Twips::toPixelRect(120, 0, 6000, FrameHeight));
     lblVersion->setCaption(
         versionCaption(COURTVANE_VERSION_MAJOR, COURTVANE_VERSION_MINOR, COURTVANE_VERSION_PATCH));
     modSettings::LoadSettings();

@@ -35,10 +35,5 @@ void Control::setBoundsTwips(double left, double top, double width, double heigh
 }
 
 void Control::placeWidget() {
-    // Edges rather than sizes are rounded, so neighbouring controls stay flush at any scale.
-    const int x = Twips::toPixels(m_left);
-    const int y = Twips::toPixels(m_top);
-    const int right = Twips::toPixels(m_left + m_width);
-    const int bottom = Twips::toPixels(m_top + m_height);
-    setGeometry(x, y, qMax(1, right - x), qMax(1, bottom - y));
+    setGeometry(Twips::toPixelRect(m_left, m_top, m_width, m_height));
 }

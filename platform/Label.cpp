@@ -55,8 +55,7 @@ void Label::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     painter.setRenderHint(QPainter::TextAntialiasing);
     QFont font(m_family);
-    // Pixel sizes keep the text the same on every screen whatever DPI the system reports.
-    font.setPixelSize(qMax(1, qRound(Twips::pointsToPixels(m_fontSize))));
+    font.setPixelSize(Twips::fontPixelSize(m_fontSize));
     font.setBold(m_bold);
     painter.setFont(font);
     painter.setPen(toQColor(m_foreColor));
