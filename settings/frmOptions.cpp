@@ -119,13 +119,6 @@ void LimitedTextBox::onTextEdited(const QString& text) {
     m_accepted = text;
 }
 
-const std::array<QString, 4>& frmOptions::keyActions() {
-    static const std::array<QString, 4> actions{
-        QStringLiteral("start / stop the clock"), QStringLiteral("reset the clock"),
-        QStringLiteral("switch between clock and game time"), QStringLiteral("sound the buzzer")};
-    return actions;
-}
-
 void frmOptions::showModal(QWidget* opener) {
     frmOptions dialog(opener);
     dialog.exec();
@@ -209,10 +202,14 @@ frmOptions::frmOptions(QWidget* opener)
     lblBFile->setFont(TwipsLayout::designFont(QStringLiteral("Arial"), 9.75));
     cmdOk->setDefault(true);
 
-    m_keys = {{{cmdStartStopClock, lblStartStopClock, &StartStopClockKey},
-               {cmdResetClock, lblResetClock, &ResetClockKey},
-               {cmdClockSwitch, lblClockSwitch, &ClockSwitchKey},
-               {cmdBuzzer, lblBuzzer, &BuzzerKey}}};
+    m_keys = {{{cmdStartStopClock, lblStartStopClock, &StartStopClockKey,
+                modSettings::DefaultStartStopClockKey, QStringLiteral("start / stop the clock")},
+               {cmdResetClock, lblResetClock, &ResetClockKey, modSettings::DefaultResetClockKey,
+                QStringLiteral("reset the clock")},
+               {cmdClockSwitch, lblClockSwitch, &ClockSwitchKey, modSettings::DefaultClockSwitchKey,
+                QStringLiteral("switch between clock and game time")},
+               {cmdBuzzer, lblBuzzer, &BuzzerKey, modSettings::DefaultBuzzerKey,
+                QStringLiteral("sound the buzzer")}}};
     m_colours = {{{cmdTimeC, picTimeC, &TimeColor, modSettings::DefaultTimeColor},
                   {cmdLEDB, picLEDB, &LEDBack, modSettings::DefaultLEDBack},
                   {cmdScoreC, picScoreC, &ScoreColor, modSettings::DefaultScoreColor},
@@ -237,12 +234,8 @@ void frmOptions::setTabOrder() {
 }
 
 void frmOptions::connectControls() {
-    for (std::size_t i = 0; i < m_keys.size(); ++i) {
-        KeySlot& slot = m_keys.at(i);
-        const QString& action = keyActions().at(i);
-        connect(slot.button, &QPushButton::clicked, this,
-                [this, &slot, &action] { keyButton_Click(slot, action); });
-    }
+    for (KeySlot& slot : m_keys)
+        connect(slot.button, &QPushButton::clicked, this, [this, &slot] { keyButton_Click(slot); });
     for (const ColourSlot& slot : m_colours) {
         ColourSwatch* target = slot.swatch;
         connect(slot.button, &QPushButton::clicked, this, [this, target] { colourButton_Click(target); });
@@ -280,8 +273,8 @@ void frmOptions::setKeyLabel(KeySlot& slot, KeyCode key) {
     slot.label->setText(keyLabelText(key));
 }
 
-void frmOptions::keyButton_Click(KeySlot& slot, const QString& action) {
-    modBasketball::KeyAction = action;
+void frmOptions::keyButton_Click(KeySlot& slot) {
+    modBasketball::KeyAction = slot.action;
     // The key as last committed, not the one the label shows now.
     modBasketball::CurrentKey = *slot.setting;
     frmChooseKey chooser(this);
@@ -323,10 +316,8 @@ void frmOptions::cmdResetKeys_Click() {
     if (QMessageBox::question(this, QStringLiteral("Reset Keys"),
                               QStringLiteral("Are you sure you want to reset the keys?")) != QMessageBox::Yes)
         return;
-    const KeyCode defaults[] = {modSettings::DefaultStartStopClockKey, modSettings::DefaultResetClockKey,
-                                modSettings::DefaultClockSwitchKey, modSettings::DefaultBuzzerKey};
-    for (std::size_t i = 0; i < m_keys.size(); ++i)
-        setKeyLabel(m_keys.at(i), defaults[i]);
+    for (KeySlot& slot : m_keys)
+        setKeyLabel(slot, slot.fallback);
 }
 
 void frmOptions::cmdOk_Click() {

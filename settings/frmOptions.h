@@ -134,6 +134,9 @@ private:
         QPushButton* button;
         QLabel* label;
         KeyCode* setting;
+        KeyCode fallback;
+        // The phrase naming the command in the key capture dialog.
+        QString action;
         KeyCode held = 0;
     };
     struct ColourSlot {
@@ -143,14 +146,11 @@ private:
         Colour fallback;
     };
 
-    // The phrase naming each command in the key capture dialog, in the order of keysInUse().
-    static const std::array<QString, 4>& keyActions();
-
     void setTabOrder();
     void connectControls();
     void Form_Load();
     void setKeyLabel(KeySlot& slot, KeyCode key);
-    void keyButton_Click(KeySlot& slot, const QString& action);
+    void keyButton_Click(KeySlot& slot);
     void colourButton_Click(ColourSwatch* swatch);
     void cmdBuzzerSound_Click();
     void cmdResetColors_Click();
