@@ -151,6 +151,38 @@ void ResizeForm(QWidget* form) {
     form->repaint();
 }
 
+Fit fitCentred(QSizeF area, QSizeF board) {
+    if (board.isEmpty() || area.isEmpty())
+        return {};
+    const double scale = qMin(area.width() / board.width(), area.height() / board.height());
+    return {scale, (area.width() - scale * board.width()) / 2, (area.height() - scale * board.height()) / 2};
+}
+
+void FitForm(QWidget* form) {
+    if (form->isMinimized() || origWidth == 0 || origHeight == 0)
+        return;
+    // The board as recorded is the client area of that moment: the outer size less its frame.
+    const QSizeF board(origWidth - recordedFrame.width(), origHeight - recordedFrame.height());
+    const QSizeF area(Twips::fromPixels(form->width()), Twips::fromPixels(form->height()));
+    const Fit fit = fitCentred(area, board);
+
+    form->setUpdatesEnabled(false);
+    for (const StretchInfo& info : stretchList) {
+        if (!info.control)
+            continue;
+        StretchValues values = scaleRecord(info, fit.scale, fit.scale);
+        // Controls placed on the window itself move with the board's corner, even from a recorded
+        // 0; those inside a frame keep their place in it.
+        if (info.control->parent() == form) {
+            values.Left = float(fit.scale * info.Left + fit.left);
+            values.Top = float(fit.scale * info.Top + fit.top);
+        }
+        apply(*info.control, values);
+    }
+    form->setUpdatesEnabled(true);
+    form->repaint();
+}
+
 const std::vector<StretchInfo>& StretchList() {
     return stretchList;
 }
