@@ -20,6 +20,8 @@ qint32 origWidth = 0;
 qint32 origHeight = 0;
 // What the window's frame added to its outer size when the layout was recorded.
 QSize recordedFrame;
+// FitForm has moved the window's own controls by the board's corner since the last record.
+bool fitted = false;
 
 qint32 recorded(const QObject* control, const char* property) {
     return roundHalfEven(control->property(property).toDouble());
@@ -66,6 +68,7 @@ double AtLeastOne(double x) {
 
 void StretchForm(QWidget* form) {
     stretchList.clear();
+    fitted = false;
     const QSize outer = outerTwips(form);
     origWidth = outer.width();
     origHeight = outer.height();
@@ -179,8 +182,23 @@ void FitForm(QWidget* form) {
         }
         apply(*info.control, values);
     }
+    fitted = true;
     form->setUpdatesEnabled(true);
     form->repaint();
+}
+
+void UnfitForm(QWidget* form) {
+    if (!fitted)
+        return;
+    fitted = false;
+    for (const StretchInfo& info : stretchList) {
+        if (!info.control || info.control->parent() != form)
+            continue;
+        if (info.Left == 0)
+            info.control->setProperty("Left", 0.0);
+        if (info.Top == 0)
+            info.control->setProperty("Top", 0.0);
+    }
 }
 
 const std::vector<StretchInfo>& StretchList() {

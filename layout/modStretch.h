@@ -48,6 +48,9 @@ void ResizeForm(QWidget* form);
 // two, and centred in the window, so the board keeps its proportions and the window background
 // shows around it.
 void FitForm(QWidget* form);
+// Leaving full screen: the controls that FitForm moved off a recorded 0 go back to it, for
+// ResizeForm leaves a recorded 0 alone. Does nothing when the layout is not fitted.
+void UnfitForm(QWidget* form);
 
 // A board of the given size fitted into an area: the one ratio it is scaled by and the offset of
 // its top left corner that centres it, in the area's units.

@@ -477,10 +477,12 @@ void frmScoreboard::changeEvent(QEvent* event) {
 }
 
 void frmScoreboard::relayout() {
-    if (isFullScreen())
+    if (isFullScreen()) {
         modStretch::FitForm(this);
-    else
+    } else {
+        modStretch::UnfitForm(this);
         modStretch::ResizeForm(this);
+    }
 }
 
 QString frmScoreboard::closeQuestion() {

@@ -126,6 +126,8 @@ void tst_BoardWindow::fullScreenFitsEachScreen() {
     QTRY_VERIFY(!m_board->isFullScreen());
     QTRY_COMPARE(m_board->pledTime[0]->digitSize(), 105);
     QCOMPARE(qRound(m_board->lblTitle->leftTwips()), 120);
+    QCOMPARE(m_board->lblTitle->topTwips(), 0.0);
+    QCOMPARE(m_board->lblHome->leftTwips(), 0.0);
 }
 
 void tst_BoardWindow::keyboardReach_data() {
