@@ -1,7 +1,6 @@
 #include "ManualTime.h"
 #include "ModalDriver.h"
 #include "SettingsStore.h"
-#include "Twips.h"
 #include "WindowPlace.h"
 #include "frmScoreboard.h"
 #include "modBasketball.h"
@@ -39,8 +38,6 @@ private Q_SLOTS:
     void init();
     void cleanup();
 
-    void fullScreenFitsEachScreen_data();
-    void fullScreenFitsEachScreen();
     void keyboardReach_data();
     void keyboardReach();
     void closeQuestion_data();
@@ -85,102 +82,60 @@ void tst_BoardWindow::showBoard() {
     QVERIFY(QTest::qWaitForWindowActive(m_board.get()));
 }
 
-void tst_BoardWindow::fullScreenFitsEachScreen_data() {
-    QTest::addColumn<int>("screen");
-    QTest::addColumn<double>("scale");
-    QTest::addColumn<double>("left"); // margins in pixels
-    QTest::addColumn<double>("top");
-    // The design board is 632 x 453 pixels: the height limits a wide screen, the width a 4:3 one.
-    QTest::newRow("1920x1080") << 0 << 1080.0 / 453 << (1920 - 632 * 1080.0 / 453) / 2 << 0.0;
-    QTest::newRow("1024x768") << 1 << 1024.0 / 632 << 0.0 << (768 - 453 * 1024.0 / 632) / 2;
-    QTest::newRow("3840x1080") << 2 << 1080.0 / 453 << (3840 - 632 * 1080.0 / 453) / 2 << 0.0;
-}
-
-void tst_BoardWindow::fullScreenFitsEachScreen() {
-    QFETCH(int, screen);
-    QFETCH(double, scale);
-    QFETCH(double, left);
-    QFETCH(double, top);
-    QScreen* target = QGuiApplication::screens().at(screen);
-    const modStretch::Fit fit = modStretch::fitCentred(target->size(), QSizeF(632, 453));
-    QCOMPARE(fit.scale, scale);
-    QCOMPARE(fit.left + 1, left + 1);
-    QCOMPARE(fit.top + 1, top + 1);
-
-    // The real board, full screen there: the title keeps its place on the board and the digits
-    // take the one ratio; the frame-held digits keep their place in the frame.
-    showBoard();
-    for (int i = 0; i < screen; ++i)
-        QTest::keyClick(m_board.get(), Qt::Key_F11, Qt::ShiftModifier);
-    QTest::keyClick(m_board.get(), Qt::Key_F11);
-    QTRY_VERIFY(m_board->isFullScreen());
-    QCOMPARE(m_board->screen(), target);
-    QTRY_COMPARE(m_board->size(), target->size());
-    QCOMPARE(qRound(m_board->lblTitle->leftTwips()), qRound(Twips::fromPixels(1) * (left + 8 * scale)));
-    QCOMPARE(qRound(m_board->lblTitle->topTwips()), qRound(Twips::fromPixels(1) * top));
-    QCOMPARE(m_board->pledTime[0]->digitSize(), qRound(105 * scale));
-    QCOMPARE(qRound(m_board->pledTime[1]->leftTwips()), qRound(1560 * scale));
-
-    // Back to a window: the proportional stretching of the design size, as before.
-    QTest::keyClick(m_board->pledPeriod[0], Qt::Key_Escape);
-    QTRY_VERIFY(!m_board->isFullScreen());
-    QTRY_COMPARE(m_board->pledTime[0]->digitSize(), 105);
-    QCOMPARE(qRound(m_board->lblTitle->leftTwips()), 120);
-    QCOMPARE(m_board->lblTitle->topTwips(), 0.0);
-    QCOMPARE(m_board->lblHome->leftTwips(), 0.0);
-}
-
 void tst_BoardWindow::keyboardReach_data() {
     // keys: T Tab, B Shift+Tab, F F11, E Esc, S Shift+F11, h a click on the home score's frame;
-    // all typed on whatever has the focus. seed: the place written before the board opens.
+    // each typed on whatever has the focus. seed: the screen written before the board opens.
+    // scale: the full-screen ratio, the smaller of the two against the 632 x 453 design board.
     QTest::addColumn<QString>("seed");
     QTest::addColumn<QString>("keys");
     QTest::addColumn<int>("focused"); // BoardDisplay
-    QTest::addColumn<bool>("fullScreen");
     QTest::addColumn<QString>("screen");
+    QTest::addColumn<double>("scale"); // 0: a window
     QTest::addColumn<bool>("escReachedCommands");
-    const int period = int(BoardDisplay::Period), clock = int(BoardDisplay::Clock),
-              home = int(BoardDisplay::HomeScore), visitor = int(BoardDisplay::VisitorScore);
+    const int period = 0, clock = 1, home = 2, visitor = 3;
+    const double wide = 1080.0 / 453, narrow = 1024.0 / 632;
     QTest::newRow("opens on the period") << ""
-                                         << "" << period << false << "desk" << false;
+                                         << "" << period << "desk" << 0.0 << false;
     QTest::newRow("Tab to the clock") << ""
-                                      << "T" << clock << false << "desk" << false;
+                                      << "T" << clock << "desk" << 0.0 << false;
     QTest::newRow("Tab to the home score") << ""
-                                           << "TT" << home << false << "desk" << false;
+                                           << "TT" << home << "desk" << 0.0 << false;
     QTest::newRow("Tab to the visitor score") << ""
-                                              << "TTT" << visitor << false << "desk" << false;
+                                              << "TTT" << visitor << "desk" << 0.0 << false;
     QTest::newRow("Tab round again") << ""
-                                     << "TTTT" << period << false << "desk" << false;
+                                     << "TTTT" << period << "desk" << 0.0 << false;
     QTest::newRow("Shift+Tab the other way") << ""
-                                             << "B" << visitor << false << "desk" << false;
+                                             << "B" << visitor << "desk" << 0.0 << false;
     QTest::newRow("Shift+Tab past home") << ""
-                                         << "BBBB" << period << false << "desk" << false;
+                                         << "BBBB" << period << "desk" << 0.0 << false;
     QTest::newRow("click on a frame") << ""
-                                      << "h" << home << false << "desk" << false;
-    QTest::newRow("F11 from a score") << ""
-                                      << "TTF" << home << true << "desk" << false;
-    QTest::newRow("Esc leaves full screen only") << ""
-                                                 << "FE" << period << false << "desk" << false;
-    QTest::newRow("Esc in a window goes on") << ""
-                                             << "TE" << clock << false << "desk" << true;
-    QTest::newRow("F11 twice") << ""
-                               << "FTF" << clock << false << "desk" << false;
-    QTest::newRow("next screen stays full") << ""
-                                            << "FS" << period << true << "projector" << false;
+                                      << "h" << home << "desk" << 0.0 << false;
+    QTest::newRow("1920x1080 from a score") << ""
+                                            << "TTF" << home << "desk" << wide << false;
+    QTest::newRow("1024x768, next screen") << ""
+                                           << "FS" << period << "projector" << narrow << false;
+    QTest::newRow("3840x1080") << ""
+                               << "TFSS" << clock << "wide" << wide << false;
     QTest::newRow("screens wrap") << ""
-                                  << "TSSSF" << clock << true << "desk" << false;
+                                  << "TSSSF" << clock << "desk" << wide << false;
+    QTest::newRow("Esc leaves full screen only") << ""
+                                                 << "FSE" << period << "projector" << 0.0 << false;
+    QTest::newRow("Esc in a window goes on") << ""
+                                             << "TE" << clock << "desk" << 0.0 << true;
+    QTest::newRow("F11 twice") << ""
+                               << "FTF" << clock << "desk" << 0.0 << false;
     QTest::newRow("reopens where it was") << "wide"
-                                          << "" << period << true << "wide" << false;
+                                          << "" << period << "wide" << wide << false;
     QTest::newRow("vanished screen") << "gone"
-                                     << "" << period << false << "desk" << false;
+                                     << "" << period << "desk" << 0.0 << false;
 }
 
 void tst_BoardWindow::keyboardReach() {
     QFETCH(QString, seed);
     QFETCH(QString, keys);
     QFETCH(int, focused);
-    QFETCH(bool, fullScreen);
     QFETCH(QString, screen);
+    QFETCH(double, scale);
     QFETCH(bool, escReachedCommands);
     if (!seed.isEmpty())
         modSettings::writeWindowPlace({seed, true});
@@ -205,27 +160,33 @@ void tst_BoardWindow::keyboardReach() {
         case 'E':
             QTest::keyClick(target, Qt::Key_Escape);
             break;
-        case 'h':
-            QTest::mouseClick(m_board->picHomeScore, Qt::LeftButton, {},
-                              {m_board->picHomeScore->width() / 2, 2});
-            break;
         default:
-            QFAIL("unknown key in the row");
+            QTest::mouseClick(m_board->picHomeScore, Qt::LeftButton, {}, {20, 2});
+            break;
         }
     }
+    const bool fullScreen = scale > 0;
     QTRY_COMPARE(m_board->isFullScreen(), fullScreen);
     QCOMPARE(m_board->screen()->name(), screen);
     QCOMPARE(int(m_board->focusedDisplay().value()), focused);
     QCOMPARE(modCount::IsCounting(0) != FlagFalse, escReachedCommands);
 
+    // Full screen: one ratio, the board centred; in a window, the design layout as ever.
+    const QSize area = m_board->screen()->size();
+    if (fullScreen) {
+        QTRY_COMPARE(m_board->size(), area);
+        QCOMPARE(modStretch::fitCentred(area, QSizeF(632, 453)).scale, scale);
+    }
+    const double left = fullScreen ? (area.width() - 632 * scale) / 2 : 0;
+    const double top = fullScreen ? (area.height() - 453 * scale) / 2 : 0;
+    QCOMPARE(qRound(m_board->lblHome->leftTwips()), qRound(15 * left));
+    QCOMPARE(qRound(m_board->lblTitle->topTwips()), qRound(15 * top));
+    QCOMPARE(qRound(m_board->lblTitle->leftTwips()), qRound(15 * left + 120 * qMax(scale, 1.0)));
+    QCOMPARE(m_board->pledTime[0]->digitSize(), qRound(105 * qMax(scale, 1.0)));
+
     // One ring is lit, around the whole display that has the focus, and as thick as it is large.
-    const QList<FocusRing*> lit = [this] {
-        QList<FocusRing*> rings;
-        for (FocusRing* ring : m_board->findChildren<FocusRing*>())
-            if (ring->isVisible())
-                rings.append(ring);
-        return rings;
-    }();
+    QList<FocusRing*> lit = m_board->findChildren<FocusRing*>();
+    lit.removeIf([](const FocusRing* ring) { return !ring->isVisible(); });
     QCOMPARE(lit.size(), 1);
     const std::array<const QWidget*, 4> displays{m_board->pledPeriod[0], m_board->picTime,
                                                  m_board->picHomeScore, m_board->picVisitorScore};
@@ -234,53 +195,42 @@ void tst_BoardWindow::keyboardReach() {
     QVERIFY(ring.contains(QRect(display->mapTo(m_board.get(), QPoint()), display->size())));
     QVERIFY(lit.first()->thickness() >= display->height() / 21);
 
-    // What a board opened now would do: the place written follows the keys.
-    modCount::ResetAllSlots();
+    // Closing writes the place a board opened next would take.
     modCount::SetCount(modBasketball::ResetTime, 0, 0);
     QVERIFY(m_board->close());
-    const auto place = modSettings::readWindowPlace();
-    QVERIFY(place);
-    QCOMPARE(*place, (modSettings::WindowPlace{screen, fullScreen}));
+    QCOMPARE(modSettings::readWindowPlace(), (modSettings::WindowPlace{screen, fullScreen}));
 }
 
 void tst_BoardWindow::closeQuestion_data() {
-    QTest::addColumn<QString>("homeKeys");
-    QTest::addColumn<QString>("periodKeys");
+    QTest::addColumn<int>("home"); // typed on the home score after a 5, so 0 is a score put back
+    QTest::addColumn<int>("period");
     QTest::addColumn<int>("runMs"); // the clock runs this long; negative: and is stopped again
     QTest::addColumn<QString>("answer");
     QTest::addColumn<QString>("summary"); // empty: no question
     QTest::addColumn<bool>("closed");
-    QTest::newRow("nothing in progress") << ""
-                                         << "" << 0 << ""
-                                         << "" << true;
-    QTest::newRow("a score back at 0") << "5\r0\r"
-                                       << "" << 0 << ""
-                                       << "" << true;
-    QTest::newRow("clock running, No") << ""
-                                       << "" << 1500 << "no"
+    const QString none;
+    QTest::newRow("nothing in progress") << 0 << 0 << 0 << none << none << true;
+    QTest::newRow("clock running, No") << 0 << 0 << 1500 << "no"
                                        << "Home 0 - Visitor 0, period 0, clock 9:59" << false;
-    QTest::newRow("clock stopped at 0:45.0, Yes") << ""
-                                                  << "" << -555000 << "yes"
-                                                  << "Home 0 - Visitor 0, period 0, clock 45.0" << true;
-    QTest::newRow("score, Yes") << "47\r"
-                                << "" << 0 << "yes"
+    QTest::newRow("clock stopped, Yes") << 0 << 0 << -555000 << "yes"
+                                        << "Home 0 - Visitor 0, period 0, clock 45.0" << true;
+    QTest::newRow("score, Yes") << 47 << 0 << 0 << "yes"
                                 << "Home 47 - Visitor 0, period 0, clock 10:00" << true;
-    QTest::newRow("period, Enter is No") << ""
-                                         << "3" << 0 << "enter"
+    QTest::newRow("period, Enter is No") << 0 << 3 << 0 << "enter"
                                          << "Home 0 - Visitor 0, period 3, clock 10:00" << false;
 }
 
 void tst_BoardWindow::closeQuestion() {
-    QFETCH(QString, homeKeys);
-    QFETCH(QString, periodKeys);
+    QFETCH(int, home);
+    QFETCH(int, period);
     QFETCH(int, runMs);
     QFETCH(QString, answer);
     QFETCH(QString, summary);
     QFETCH(bool, closed);
     modBasketball::StartStopClockKey = modSettings::DefaultStartStopClockKey;
     showBoard();
-    QTest::keyClicks(m_board->pledHomeScore[0], homeKeys);
-    QTest::keyClicks(m_board->pledPeriod[0], periodKeys);
+    QTest::keyClicks(m_board->pledHomeScore[0], QStringLiteral("5\r%1\r").arg(home));
+    QTest::keyClicks(m_board->pledPeriod[0], QString::number(period));
     if (runMs != 0) {
         QTest::keyClick(m_board.get(), 's');
         m_time->advanceMs(qAbs(runMs));
