@@ -20,6 +20,8 @@ qint32 origWidth = 0;
 qint32 origHeight = 0;
 // What the window's frame added to its outer size when the layout was recorded.
 QSize recordedFrame;
+// FitForm has moved the window's own controls by the board's corner since the last record.
+bool fitted = false;
 
 qint32 recorded(const QObject* control, const char* property) {
     return roundHalfEven(control->property(property).toDouble());
@@ -66,6 +68,7 @@ double AtLeastOne(double x) {
 
 void StretchForm(QWidget* form) {
     stretchList.clear();
+    fitted = false;
     const QSize outer = outerTwips(form);
     origWidth = outer.width();
     origHeight = outer.height();
@@ -149,6 +152,53 @@ void ResizeForm(QWidget* form) {
     }
     form->setUpdatesEnabled(true);
     form->repaint();
+}
+
+Fit fitCentred(QSizeF area, QSizeF board) {
+    if (board.isEmpty() || area.isEmpty())
+        return {};
+    const double scale = qMin(area.width() / board.width(), area.height() / board.height());
+    return {scale, (area.width() - scale * board.width()) / 2, (area.height() - scale * board.height()) / 2};
+}
+
+void FitForm(QWidget* form) {
+    if (form->isMinimized() || origWidth == 0 || origHeight == 0)
+        return;
+    // The board as recorded is the client area of that moment: the outer size less its frame.
+    const QSizeF board(origWidth - recordedFrame.width(), origHeight - recordedFrame.height());
+    const QSizeF area(Twips::fromPixels(form->width()), Twips::fromPixels(form->height()));
+    const Fit fit = fitCentred(area, board);
+
+    form->setUpdatesEnabled(false);
+    for (const StretchInfo& info : stretchList) {
+        if (!info.control)
+            continue;
+        StretchValues values = scaleRecord(info, fit.scale, fit.scale);
+        // Controls placed on the window itself move with the board's corner, even from a recorded
+        // 0; those inside a frame keep their place in it.
+        if (info.control->parent() == form) {
+            values.Left = float(fit.scale * info.Left + fit.left);
+            values.Top = float(fit.scale * info.Top + fit.top);
+        }
+        apply(*info.control, values);
+    }
+    fitted = true;
+    form->setUpdatesEnabled(true);
+    form->repaint();
+}
+
+void UnfitForm(QWidget* form) {
+    if (!fitted)
+        return;
+    fitted = false;
+    for (const StretchInfo& info : stretchList) {
+        if (!info.control || info.control->parent() != form)
+            continue;
+        if (info.Left == 0)
+            info.control->setProperty("Left", 0.0);
+        if (info.Top == 0)
+            info.control->setProperty("Top", 0.0);
+    }
 }
 
 const std::vector<StretchInfo>& StretchList() {

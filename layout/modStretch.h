@@ -2,6 +2,7 @@
 
 #include <QObject>
 #include <QPointer>
+#include <QSizeF>
 #include <QtGlobal>
 
 #include <optional>
@@ -43,6 +44,22 @@ struct StretchValues {
 
 void StretchForm(QWidget* form);
 void ResizeForm(QWidget* form);
+// Full screen: the recorded layout scaled by one ratio in both directions, the smaller of the
+// two, and centred in the window, so the board keeps its proportions and the window background
+// shows around it.
+void FitForm(QWidget* form);
+// Leaving full screen: the controls that FitForm moved off a recorded 0 go back to it, for
+// ResizeForm leaves a recorded 0 alone. Does nothing when the layout is not fitted.
+void UnfitForm(QWidget* form);
+
+// A board of the given size fitted into an area: the one ratio it is scaled by and the offset of
+// its top left corner that centres it, in the area's units.
+struct Fit {
+    double scale = 1;
+    double left = 0;
+    double top = 0;
+};
+Fit fitCentred(QSizeF area, QSizeF board);
 double AtLeastOne(double x);
 
 // Rounds to the nearest whole number, halves to the even neighbour, as values are recorded.

@@ -142,7 +142,6 @@ void PolyLED::paintEvent(QPaintEvent*) {
     const QColor lit = toQColor(m_litColor);
     painter.fillRect(rect(), back);
 
-    painter.save();
     painter.setRenderHint(QPainter::Antialiasing);
     painter.scale(width() / BoxWidth, height() / BoxHeight);
     painter.setPen(Qt::NoPen);
@@ -154,14 +153,6 @@ void PolyLED::paintEvent(QPaintEvent*) {
         painter.setBrush(litSegments & (1u << i) ? lit : unlit);
         painter.drawPolygon(shapes.at(i));
     }
-    painter.restore();
-
-    // Only the operator needs to see which digit takes the typing; the crowd should barely notice.
-    if (hasFocus()) {
-        painter.setPen(QPen(blend(back, lit, 0.4), 1, Qt::DotLine));
-        painter.setBrush(Qt::NoBrush);
-        painter.drawRect(rect().adjusted(0, 0, -1, -1));
-    }
 }
 
 void PolyLED::keyPressEvent(QKeyEvent* event) {
@@ -172,14 +163,4 @@ void PolyLED::keyPressEvent(QKeyEvent* event) {
         return;
     }
     Q_EMIT KeyPress(index(), static_cast<qint16>(text.at(0).unicode()));
-}
-
-void PolyLED::focusInEvent(QFocusEvent* event) {
-    Control::focusInEvent(event);
-    update();
-}
-
-void PolyLED::focusOutEvent(QFocusEvent* event) {
-    Control::focusOutEvent(event);
-    update();
 }

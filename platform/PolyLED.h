@@ -6,7 +6,8 @@
 
 // One seven-segment LED digit. Caption 0 to 9 lights that digit, -1 leaves it dark; unlit
 // segments stay faintly visible against the background, as on a real board.
-// The digit is Size pixels high and about 0.55 x Size wide.
+// The digit is Size pixels high and about 0.55 x Size wide. The display's own focus mark is a
+// FocusRing, which its window places around the whole display.
 class PolyLED : public Control {
     Q_OBJECT
     Q_PROPERTY(int Caption READ caption WRITE setCaption)
@@ -42,8 +43,6 @@ Q_SIGNALS:
 protected:
     void paintEvent(QPaintEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
-    void focusInEvent(QFocusEvent* event) override;
-    void focusOutEvent(QFocusEvent* event) override;
 
 private:
     qint16 m_caption = 0;

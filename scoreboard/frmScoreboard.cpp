@@ -7,15 +7,21 @@
 #include "KeyCommands.h"
 #include "TimeSource.h"
 #include "Twips.h"
+#include "WindowPlace.h"
 #include "frmOptions.h"
 #include "modBasketball.h"
 #include "modCount.h"
 #include "modShowDigits.h"
 #include "modStretch.h"
 
+#include <QApplication>
+#include <QCloseEvent>
 #include <QFileInfo>
 #include <QKeyEvent>
+#include <QMessageBox>
 #include <QScreen>
+
+#include <algorithm>
 
 namespace {
 
@@ -66,6 +72,25 @@ PolyLED* digit(QWidget* parent, ControlGroup<PolyLED>& group, double left, doubl
     return element;
 }
 
+// The number a score or period display shows; dark digits count for nothing.
+int shownValue(const ControlGroup<PolyLED>& display) {
+    int value = 0;
+    int place = 1;
+    for (const PolyLED* element : display) {
+        if (element->caption() > 0)
+            value += element->caption() * place;
+        place *= 10;
+    }
+    return value;
+}
+
+QScreen* screenNamed(const QString& name) {
+    for (QScreen* screen : QGuiApplication::screens())
+        if (screen->name() == name)
+            return screen;
+    return nullptr;
+}
+
 } // namespace
 
 frmScoreboard::frmScoreboard(QWidget* parent)
@@ -93,7 +118,8 @@ frmScoreboard::frmScoreboard(QWidget* parent)
       picTime(place<PictureBox>(this, QStringLiteral("picTime"), 1920, 960, 5715, 1875)),
       picHomeScore(place<PictureBox>(this, QStringLiteral("picHomeScore"), 360, 4020, 3255, 1815)),
       picVisitorScore(place<PictureBox>(this, QStringLiteral("picVisitorScore"), 5880, 4020, 3255, 1815)),
-      tmrClock(new QTimer(this)), mmcBuzzer(new SoundDevice(this)) {
+      tmrClock(new QTimer(this)), mmcBuzzer(new SoundDevice(this)),
+      m_leaveFullScreen(new QShortcut(QKeySequence(Qt::Key_Escape), this)) {
     setWindowTitle(QStringLiteral("Courtvane Standard"));
     setAutoFillBackground(true);
     lblCreatedBy->setBold(true);
@@ -101,18 +127,22 @@ frmScoreboard::frmScoreboard(QWidget* parent)
         lamp->setFilled(true);
 
     createDisplays();
-    setTabOrder();
+    createRings();
     connectControls();
 
     resize(Twips::toPixels(DesignWidth), Twips::toPixels(DesignHeight));
-    if (const QScreen* screen = this->screen())
-        move(screen->availableGeometry().center() - rect().center());
+    placeWindow();
 
     m_twelveHourClock = ClockTick::localeUsesTwelveHour();
     Form_Load();
 
     tmrClock->setInterval(TickMs);
     tmrClock->start();
+}
+
+frmScoreboard::~frmScoreboard() {
+    // Closing the window on its way out moves the focus, and the rings are gone by then.
+    disconnect(qApp, &QApplication::focusChanged, this, &frmScoreboard::showFocusRings);
 }
 
 void frmScoreboard::createDisplays() {
@@ -141,17 +171,84 @@ void frmScoreboard::createDisplays() {
     period->setLitColor(49152);
 }
 
-void frmScoreboard::setTabOrder() {
-    QList<QWidget*> order{pledPeriod[0], picTime};
-    for (PolyLED* element : pledTime)
-        order.append(element);
-    order.append({picVisitorScore, picHomeScore});
-    for (PolyLED* element : pledHomeScore)
-        order.append(element);
-    for (PolyLED* element : pledVisitorScore)
-        order.append(element);
-    for (qsizetype i = 1; i < order.size(); ++i)
-        QWidget::setTabOrder(order.at(i - 1), order.at(i));
+void frmScoreboard::createRings() {
+    // A frame's ring runs along its edge, above the digits it clips; the period, a lone digit,
+    // is ringed just outside itself.
+    const auto inside = [](PictureBox* frame) { return new FocusRing(frame, FocusRing::Placement::Inside); };
+    m_displays = {{
+        {BoardDisplay::Period, &pledPeriod, nullptr,
+         new FocusRing(pledPeriod[0], FocusRing::Placement::Outside)},
+        {BoardDisplay::Clock, &pledTime, picTime, inside(picTime)},
+        {BoardDisplay::HomeScore, &pledHomeScore, picHomeScore, inside(picHomeScore)},
+        {BoardDisplay::VisitorScore, &pledVisitorScore, picVisitorScore, inside(picVisitorScore)},
+    }};
+}
+
+void frmScoreboard::placeWindow() {
+    // The screen the board was last shown on, if it is still there; else the primary screen, as
+    // a board that was never placed.
+    const std::optional<modSettings::WindowPlace> place = modSettings::readWindowPlace();
+    QScreen* const last = place ? screenNamed(place->screen) : nullptr;
+    if (last)
+        setScreen(last);
+    if (const QScreen* home = screen())
+        move(home->availableGeometry().center() - rect().center());
+    if (last && place->fullScreen)
+        setWindowState(windowState() | Qt::WindowFullScreen);
+}
+
+void frmScoreboard::saveWindowPlace() const {
+    if (const QScreen* shown = screen())
+        modSettings::writeWindowPlace({shown->name(), isFullScreen()});
+}
+
+void frmScoreboard::toggleFullScreen() {
+    setWindowState(windowState() ^ Qt::WindowFullScreen);
+    saveWindowPlace();
+}
+
+void frmScoreboard::leaveFullScreen() {
+    setWindowState(windowState() & ~Qt::WindowFullScreen);
+    saveWindowPlace();
+}
+
+void frmScoreboard::moveToNextScreen() {
+    const QList<QScreen*> screens = QGuiApplication::screens();
+    if (screens.size() < 2)
+        return;
+    QScreen* next = screens.at((screens.indexOf(screen()) + 1) % screens.size());
+    // Window managers move a full-screen or maximised window only once it is back to normal.
+    const Qt::WindowStates state = windowState();
+    setWindowState(Qt::WindowNoState);
+    setScreen(next);
+    move(next->availableGeometry().center() - rect().center());
+    setWindowState(state);
+    saveWindowPlace();
+}
+
+std::optional<BoardDisplay> frmScoreboard::focusedDisplay() const {
+    const QWidget* focused = QApplication::focusWidget();
+    for (const DisplayParts& parts : m_displays) {
+        if (focused && (focused == parts.frame || std::find(parts.digits->begin(), parts.digits->end(),
+                                                            focused) != parts.digits->end()))
+            return parts.display;
+    }
+    return std::nullopt;
+}
+
+bool frmScoreboard::focusNextPrevChild(bool next) {
+    // Display by display, whatever digit or frame has the focus now.
+    const BoardDisplay target = nextDisplay(focusedDisplay(), next);
+    for (const DisplayParts& parts : m_displays)
+        if (parts.display == target)
+            (*parts.digits)[0]->setFocus(next ? Qt::TabFocusReason : Qt::BacktabFocusReason);
+    return true;
+}
+
+void frmScoreboard::showFocusRings() {
+    const std::optional<BoardDisplay> focused = focusedDisplay();
+    for (const DisplayParts& parts : m_displays)
+        parts.ring->setLit(focused == parts.display);
 }
 
 void frmScoreboard::connectControls() {
@@ -178,6 +275,15 @@ void frmScoreboard::connectControls() {
         connect(element, &PolyLED::KeyPress, this, [this, dispatch](int, qint16 key) {
             modCount::CountKeyPress(dispatch, pledTime, key, MaxClockEntry, CountDown, GameSlot, shpTime);
         });
+
+    connect(qApp, &QApplication::focusChanged, this, &frmScoreboard::showFocusRings);
+    connect(new QShortcut(QKeySequence(Qt::Key_F11), this), &QShortcut::activated, this,
+            &frmScoreboard::toggleFullScreen);
+    connect(new QShortcut(QKeySequence(Qt::SHIFT | Qt::Key_F11), this), &QShortcut::activated, this,
+            &frmScoreboard::moveToNextScreen);
+    // Esc is the leaving key of full screen only; elsewhere it goes on to the focused display.
+    m_leaveFullScreen->setEnabled(false);
+    connect(m_leaveFullScreen, &QShortcut::activated, this, &frmScoreboard::leaveFullScreen);
 
     connect(imgPossH, &Image::clicked, this, &frmScoreboard::imgPossH_Click);
     connect(imgPossV, &Image::clicked, this, &frmScoreboard::imgPossV_Click);
@@ -235,6 +341,10 @@ void frmScoreboard::UpdateFormColors() {
     modColor::ColorForm(this, {shpBonusH, shpBonusV, shpPossH, shpPossV, lblHome, lblVisitor});
     for (Shape* lamp : {shpBonusH, shpBonusV, shpPossH, shpPossV})
         lamp->setBorderColor(LEDBack);
+    // The focus ring takes the colour of the board's outlines, which the operator has chosen to
+    // stand out from both the window and the displays; a lit colour would read as segments.
+    for (const DisplayParts& parts : m_displays)
+        parts.ring->setColor(BorderColor);
     UpdatePoss();
     UpdateBonus();
 }
@@ -323,7 +433,12 @@ void frmScoreboard::OptionsCommand() {
     frmOptions::showModal(this);
     UpdateLabels();
     UpdateFormColors();
-    modStretch::StretchForm(this);
+    // A full-screen layout is fitted from the baseline, offsets and all; recording it would make
+    // the window, once back to normal, scale from a centred board. The baseline stays.
+    if (isFullScreen())
+        modStretch::FitForm(this);
+    else
+        modStretch::StretchForm(this);
     mmcBuzzer->setCommand(QStringLiteral("Close"));
     mmcBuzzer->setFileName(modBasketball::BuzzerFile);
     mmcBuzzer->setCommand(QStringLiteral("Open"));
@@ -351,5 +466,51 @@ void frmScoreboard::keyPressEvent(QKeyEvent* event) {
 
 void frmScoreboard::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
-    modStretch::ResizeForm(this);
+    relayout();
+}
+
+void frmScoreboard::changeEvent(QEvent* event) {
+    QWidget::changeEvent(event);
+    // The size change that comes with the new state lays the board out again.
+    if (event->type() == QEvent::WindowStateChange)
+        m_leaveFullScreen->setEnabled(isFullScreen());
+}
+
+void frmScoreboard::relayout() {
+    if (isFullScreen()) {
+        modStretch::FitForm(this);
+    } else {
+        modStretch::UnfitForm(this);
+        modStretch::ResizeForm(this);
+    }
+}
+
+QString frmScoreboard::closeQuestion() {
+    return tr("End the game and close the board?");
+}
+
+GameSnapshot frmScoreboard::game() const {
+    return {modCount::IsCounting(GameSlot) != FlagFalse,
+            modCount::ReadCount(GameSlot),
+            modBasketball::ResetTime,
+            shownValue(pledHomeScore),
+            shownValue(pledVisitorScore),
+            shownValue(pledPeriod)};
+}
+
+void frmScoreboard::closeEvent(QCloseEvent* event) {
+    // One key must not lose a game: ask first, with No as the answer Enter gives.
+    const GameSnapshot now = game();
+    if (gameInProgress(now)) {
+        QMessageBox question(QMessageBox::Question, windowTitle(), closeQuestion(),
+                             QMessageBox::Yes | QMessageBox::No, this);
+        question.setInformativeText(gameSummary(now, modBasketball::HomeText, modBasketball::VisitorText));
+        question.setDefaultButton(QMessageBox::No);
+        if (question.exec() != QMessageBox::Yes) {
+            event->ignore();
+            return;
+        }
+    }
+    saveWindowPlace();
+    event->accept();
 }

@@ -1,6 +1,8 @@
 #pragma once
 
 #include "ControlGroup.h"
+#include "FocusRing.h"
+#include "GameState.h"
 #include "Image.h"
 #include "Label.h"
 #include "PictureBox.h"
@@ -9,8 +11,11 @@
 #include "SoundDevice.h"
 #include "Types.h"
 
+#include <QShortcut>
 #include <QTimer>
 #include <QWidget>
+
+#include <array>
 
 // The board: title, team names and scores, game clock, period, possession and bonus lamps.
 // Its whole client area is shown to players and spectators; the operator drives it from the
@@ -21,6 +26,7 @@ class frmScoreboard : public QWidget {
 
 public:
     explicit frmScoreboard(QWidget* parent = nullptr);
+    ~frmScoreboard() override;
 
     // Public operations, reached by the other windows and by the key entry of the displays.
     void Buzzer();
@@ -35,6 +41,18 @@ public:
     // Runs one tick of the clock timer: reads the game clock, draws it (or the time of day) and
     // sounds the buzzer once when the game clock has run out.
     void tmrClock_Timer();
+
+    // The game as the displays show it now, and the question closing the board asks about it.
+    GameSnapshot game() const;
+    static QString closeQuestion();
+
+    // F11 fills the board's screen or leaves it, Esc leaves it, Shift+F11 takes the board to the
+    // next screen in its present state. None of them is a character, so no command sees them.
+    void toggleFullScreen();
+    void leaveFullScreen();
+    void moveToNextScreen();
+    // The display whose ring is lit, the one that takes the typing; empty when none has the focus.
+    std::optional<BoardDisplay> focusedDisplay() const;
 
     // Window state, all 0 when the window is created.
     Flag ClockTime = FlagFalse; // true: the clock display shows the time of day
@@ -79,11 +97,26 @@ Q_SIGNALS:
 protected:
     void keyPressEvent(QKeyEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    void changeEvent(QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    bool focusNextPrevChild(bool next) override;
 
 private:
+    // One display: its digits, the frame that holds them (none for the period) and its ring.
+    struct DisplayParts {
+        BoardDisplay display;
+        const ControlGroup<PolyLED>* digits;
+        PictureBox* frame;
+        FocusRing* ring;
+    };
+
     void createDisplays();
-    void setTabOrder();
+    void createRings();
     void connectControls();
+    void placeWindow();
+    void saveWindowPlace() const;
+    void relayout();
+    void showFocusRings();
     void Form_Load();
     void mmcBuzzer_Done();
     void imgPossH_Click();
@@ -92,4 +125,6 @@ private:
     void imgBonusV_Click();
 
     bool m_twelveHourClock = false;
+    std::array<DisplayParts, 4> m_displays{};
+    QShortcut* const m_leaveFullScreen;
 };
