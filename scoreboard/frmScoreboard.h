@@ -12,6 +12,8 @@
 #include <QTimer>
 #include <QWidget>
 
+class BoardAccessibility;
+
 // The board: title, team names and scores, game clock, period, possession and bonus lamps.
 // Its whole client area is shown to players and spectators; the operator drives it from the
 // keyboard and clicks the lamps. Every control is placed in twips at its design position and
@@ -92,4 +94,5 @@ private:
     void imgBonusV_Click();
 
     bool m_twelveHourClock = false;
+    BoardAccessibility* m_accessibility = nullptr;
 };
