@@ -1,4 +1,4 @@
-#include "Accessible.h"
+#include "BoardAccessibility.h"
 #include "frmSplash.h"
 
 #include <QApplication>
@@ -6,7 +6,7 @@
 
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
-    Accessible::install();
+    BoardAccessibility::install();
     QApplication::setApplicationName(QStringLiteral("Courtvane Standard"));
     QApplication::setApplicationVersion(QStringLiteral(COURTVANE_VERSION));
     // Names the desktop entry, whose icon a Wayland desktop shows for the windows.

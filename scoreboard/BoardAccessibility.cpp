@@ -7,6 +7,7 @@
 
 namespace {
 
+// The ranges the board's digit entry accepts on the scores and the period.
 constexpr int MaxScore = 199;
 constexpr int MaxPeriod = 9;
 
@@ -56,14 +57,17 @@ QString clock(const std::array<qint16, 4>& leftToRight, bool upperDot, bool lowe
 
 } // namespace BoardReading
 
-BoardAccessibility::BoardAccessibility(frmScoreboard* board) : QObject(board) {
+void BoardAccessibility::install() {
     Accessible::install();
     static const bool installed = [] {
         QAccessible::installFactory(boardFactory);
         return true;
     }();
     Q_UNUSED(installed);
+}
 
+BoardAccessibility::BoardAccessibility(frmScoreboard* board) : QObject(board) {
+    install();
     const frmScoreboard& shown = *board;
     const auto readingOf = [](const ControlGroup<PolyLED>& display) {
         return [&display] { return displayReading(display); };

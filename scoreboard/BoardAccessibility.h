@@ -32,6 +32,10 @@ class BoardAccessibility : public QObject {
 public:
     explicit BoardAccessibility(frmScoreboard* board);
 
+    // Makes Qt ask this program for the interfaces of the board and its control kinds. Call it
+    // before the first window is shown, so that no element is first seen without them.
+    static void install();
+
     // Announces every display and lamp whose reading changed since it was last announced.
     void announce();
 
