@@ -1,3 +1,4 @@
+#include "BoardAccessibility.h"
 #include "frmSplash.h"
 
 #include <QApplication>
@@ -5,6 +6,7 @@
 
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
+    BoardAccessibility::install();
     QApplication::setApplicationName(QStringLiteral("Courtvane Standard"));
     QApplication::setApplicationVersion(QStringLiteral(COURTVANE_VERSION));
     // Names the desktop entry, whose icon a Wayland desktop shows for the windows.

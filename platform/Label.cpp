@@ -2,6 +2,7 @@
 
 #include "Twips.h"
 
+#include <QAccessible>
 #include <QMouseEvent>
 #include <QPainter>
 
@@ -14,6 +15,9 @@ void Label::setCaption(const QString& caption) {
         return;
     m_caption = caption;
     update();
+    // A caption is read as its text, so a new text is a new name to screen readers.
+    QAccessibleEvent event(this, QAccessible::NameChanged);
+    QAccessible::updateAccessibility(&event);
 }
 
 void Label::setFontSize(double points) {

@@ -87,8 +87,6 @@ QColor blend(const QColor& base, const QColor& over, double share) {
 PolyLED::PolyLED(QWidget* parent, const QString& name, int index) : Control(parent, name, index) {
     setFocusPolicy(Qt::StrongFocus);
     setAttribute(Qt::WA_OpaquePaintEvent);
-    setAccessibleDescription(tr("LED digit"));
-    setAccessibleName(QString::number(m_caption));
     setBoundsTwips(leftTwips(), topTwips(), Twips::fromPixels(widthForSize(m_size)),
                    Twips::fromPixels(m_size));
 }
@@ -98,7 +96,6 @@ void PolyLED::setCaption(int digit) {
     if (caption == m_caption)
         return;
     m_caption = caption;
-    setAccessibleName(caption < 0 ? tr("blank") : QString::number(caption));
     update();
 }
 

@@ -1,5 +1,6 @@
 #include "frmScoreboard.h"
 
+#include "BoardAccessibility.h"
 #include "ClockEntry.h"
 #include "ClockText.h"
 #include "ClockTick.h"
@@ -135,6 +136,7 @@ frmScoreboard::frmScoreboard(QWidget* parent)
 
     m_twelveHourClock = ClockTick::localeUsesTwelveHour();
     Form_Load();
+    m_accessibility = new BoardAccessibility(this);
 
     tmrClock->setInterval(TickMs);
     tmrClock->start();
@@ -453,6 +455,7 @@ void frmScoreboard::tmrClock_Timer() {
         modCount::ShowCount(gameClock, pledTime, shpTime);
     if (ClockTick::buzzerDue(gameClock, BuzzerSounded))
         Buzzer();
+    m_accessibility->announce();
 }
 
 void frmScoreboard::keyPressEvent(QKeyEvent* event) {

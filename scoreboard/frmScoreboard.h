@@ -17,6 +17,8 @@
 
 #include <array>
 
+class BoardAccessibility;
+
 // The board: title, team names and scores, game clock, period, possession and bonus lamps.
 // Its whole client area is shown to players and spectators; the operator drives it from the
 // keyboard and clicks the lamps. Every control is placed in twips at its design position and
@@ -127,4 +129,5 @@ private:
     bool m_twelveHourClock = false;
     std::array<DisplayParts, 4> m_displays{};
     QShortcut* const m_leaveFullScreen;
+    BoardAccessibility* m_accessibility = nullptr;
 };

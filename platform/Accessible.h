@@ -1,0 +1,83 @@
+#pragma once
+
+#include <QAccessible>
+#include <QObject>
+#include <QPointer>
+#include <QString>
+#include <QWidget>
+
+#include <functional>
+
+// What screen readers and automation learn about the control kinds, through Qt's accessibility
+// (AT-SPI on Linux, UI Automation on Windows). A window describes its controls by attaching one of
+// the two objects below to a control; they belong to that control and die with it.
+
+// A display that shows one reading made of several drawn parts (LED digits, dots): the control it
+// is attached to is a single element whose value is the reading as a person reads it, and its
+// parts are no elements of their own. A focused part answers with its display's name and reading.
+class AccessibleReading : public QObject {
+    Q_OBJECT
+
+public:
+    using Read = std::function<QString()>;
+
+    // A reading in text only, such as a clock.
+    AccessibleReading(QWidget* display, Read read);
+    // A whole number between minimum and maximum, also offered as a numeric value.
+    AccessibleReading(QWidget* display, Read read, int minimum, int maximum);
+
+    QWidget* display() const { return m_display; }
+    QString text() const { return m_read(); }
+    bool isNumber() const { return m_number; }
+    int minimum() const { return m_minimum; }
+    int maximum() const { return m_maximum; }
+
+    // Tells screen readers the reading, if it differs from the one told last.
+    void announce();
+
+    // The reading attached to this control, or nullptr.
+    static AccessibleReading* of(const QObject* control);
+
+private:
+    QWidget* m_display;
+    Read m_read;
+    bool m_number = false;
+    int m_minimum = 0;
+    int m_maximum = 0;
+    QString m_announced;
+};
+
+// A click area that works as an on/off switch: a check box whose accessible press or toggle
+// action clicks the area, exactly as the mouse does.
+class AccessibleToggle : public QObject {
+    Q_OBJECT
+
+public:
+    using Checked = std::function<bool()>;
+
+    AccessibleToggle(QWidget* area, Checked checked);
+
+    QWidget* area() const { return m_area; }
+    bool isChecked() const { return m_checked(); }
+
+    // Tells screen readers the on/off state, if it differs from the one told last.
+    void announce();
+
+    static AccessibleToggle* of(const QObject* control);
+
+private:
+    QWidget* m_area;
+    Checked m_checked;
+    bool m_announced;
+};
+
+namespace Accessible {
+
+// Makes Qt ask this program for the interfaces of its control kinds. Call it before the first
+// window is shown; calling it again does nothing.
+void install();
+
+// A window's interface without its decoration: its drawn shapes are no elements.
+QAccessibleInterface* formInterface(QWidget* form);
+
+} // namespace Accessible

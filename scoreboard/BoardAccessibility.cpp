@@ -1,0 +1,111 @@
+#include "BoardAccessibility.h"
+
+#include "Accessible.h"
+#include "frmScoreboard.h"
+
+#include <QAccessible>
+
+namespace {
+
+// The ranges the board's digit entry accepts on the scores and the period.
+constexpr int MaxScore = 199;
+constexpr int MaxPeriod = 9;
+
+QString displayReading(const ControlGroup<PolyLED>& unitsFirst) {
+    QList<qint16> captions;
+    for (const PolyLED* element : unitsFirst)
+        captions.prepend(element->caption());
+    return BoardReading::digits(captions);
+}
+
+QString clockReading(const frmScoreboard& board) {
+    std::array<qint16, 4> captions{};
+    for (int i = 0; i < board.pledTime.Count(); ++i)
+        captions.at(std::size_t(i)) = board.pledTime[i]->caption();
+    // A dot shows when its fill stands out from the frame it sits on.
+    const auto shows = [&board](int dot) {
+        return board.shpTime[dot]->fillColor() != board.picTime->backColor();
+    };
+    return BoardReading::clock(captions, shows(0), shows(1));
+}
+
+// The board's own window leaves out its drawn decoration.
+QAccessibleInterface* boardFactory(const QString& key, QObject* object) {
+    if (key == QLatin1String("frmScoreboard") && object && object->isWidgetType())
+        return Accessible::formInterface(static_cast<QWidget*>(object));
+    return nullptr;
+}
+
+} // namespace
+
+namespace BoardReading {
+
+QString digits(const QList<qint16>& mostSignificantFirst) {
+    QString text;
+    for (const qint16 digit : mostSignificantFirst)
+        if (digit >= 0 && digit <= 9)
+            text += QChar(u'0' + digit);
+    return text;
+}
+
+QString clock(const std::array<qint16, 4>& leftToRight, bool upperDot, bool lowerDot) {
+    const QString separator = upperDot && lowerDot ? QStringLiteral(":")
+                              : lowerDot           ? QStringLiteral(".")
+                                                   : QString();
+    return digits({leftToRight[0], leftToRight[1]}) + separator + digits({leftToRight[2], leftToRight[3]});
+}
+
+} // namespace BoardReading
+
+void BoardAccessibility::install() {
+    Accessible::install();
+    static const bool installed = [] {
+        QAccessible::installFactory(boardFactory);
+        return true;
+    }();
+    Q_UNUSED(installed);
+}
+
+BoardAccessibility::BoardAccessibility(frmScoreboard* board) : QObject(board) {
+    install();
+    const frmScoreboard& shown = *board;
+    const auto readingOf = [](const ControlGroup<PolyLED>& display) {
+        return [&display] { return displayReading(display); };
+    };
+    m_readings = {
+        new AccessibleReading(board->picTime, [&shown] { return clockReading(shown); }),
+        new AccessibleReading(board->picHomeScore, readingOf(board->pledHomeScore), 0, MaxScore),
+        new AccessibleReading(board->picVisitorScore, readingOf(board->pledVisitorScore), 0, MaxScore),
+        new AccessibleReading(board->pledPeriod[0], readingOf(board->pledPeriod), 0, MaxPeriod),
+    };
+    const QStringList displayNames{tr("Game clock"), tr("Home score"), tr("Visitor score"), tr("Period")};
+    for (qsizetype i = 0; i < m_readings.size(); ++i)
+        m_readings[i]->display()->setAccessibleName(displayNames[i]);
+
+    m_toggles = {
+        new AccessibleToggle(board->imgPossH, [&shown] { return shown.LitPoss == 1; }),
+        new AccessibleToggle(board->imgPossV, [&shown] { return shown.LitPoss == 2; }),
+        new AccessibleToggle(board->imgBonusH, [&shown] { return shown.LitBonusH == FlagTrue; }),
+        new AccessibleToggle(board->imgBonusV, [&shown] { return shown.LitBonusV == FlagTrue; }),
+    };
+    const QStringList lampNames{tr("Home possession"), tr("Visitor possession"), tr("Home bonus"),
+                                tr("Visitor bonus")};
+    for (qsizetype i = 0; i < m_toggles.size(); ++i)
+        m_toggles[i]->area()->setAccessibleName(lampNames[i]);
+
+    // Connected after the board's own handlers, so the announcement follows the change: a key
+    // typed on a display enters a score, a click switches a lamp. The tick announces the clock.
+    for (const ControlGroup<PolyLED>* display :
+         {&board->pledTime, &board->pledHomeScore, &board->pledVisitorScore, &board->pledPeriod})
+        for (PolyLED* element : *display)
+            connect(element, &PolyLED::KeyPress, this, &BoardAccessibility::announce);
+    for (Image* area : {board->imgPossH, board->imgPossV, board->imgBonusH, board->imgBonusV})
+        connect(area, &Image::clicked, this, &BoardAccessibility::announce);
+}
+
+void BoardAccessibility::announce() {
+    for (AccessibleReading* reading : std::as_const(m_readings))
+        reading->announce();
+    for (AccessibleToggle* toggle : std::as_const(m_toggles))
+        toggle->announce();
+}
