@@ -133,8 +133,9 @@ public:
 private:
     QList<QWidget*> elements() const {
         QList<QWidget*> list;
+        // The controls only: shapes and the focus ring are drawing, not content.
         for (QWidget* child : widget()->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
-            if (!child->isWindow() && !qobject_cast<Shape*>(child))
+            if (!child->isWindow() && qobject_cast<Control*>(child) && !qobject_cast<Shape*>(child))
                 list.append(child);
         return list;
     }

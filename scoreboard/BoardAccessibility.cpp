@@ -7,10 +7,6 @@
 
 namespace {
 
-// The ranges the board's digit entry accepts on the scores and the period.
-constexpr int MaxScore = 199;
-constexpr int MaxPeriod = 9;
-
 QString displayReading(const ControlGroup<PolyLED>& unitsFirst) {
     QList<qint16> captions;
     for (const PolyLED* element : unitsFirst)
@@ -74,9 +70,12 @@ BoardAccessibility::BoardAccessibility(frmScoreboard* board) : QObject(board) {
     };
     m_readings = {
         new AccessibleReading(board->picTime, [&shown] { return clockReading(shown); }),
-        new AccessibleReading(board->picHomeScore, readingOf(board->pledHomeScore), 0, MaxScore),
-        new AccessibleReading(board->picVisitorScore, readingOf(board->pledVisitorScore), 0, MaxScore),
-        new AccessibleReading(board->pledPeriod[0], readingOf(board->pledPeriod), 0, MaxPeriod),
+        new AccessibleReading(board->picHomeScore, readingOf(board->pledHomeScore), 0,
+                              frmScoreboard::MaxScore),
+        new AccessibleReading(board->picVisitorScore, readingOf(board->pledVisitorScore), 0,
+                              frmScoreboard::MaxScore),
+        new AccessibleReading(board->pledPeriod[0], readingOf(board->pledPeriod), 0,
+                              frmScoreboard::MaxPeriod),
     };
     const QStringList displayNames{tr("Game clock"), tr("Home score"), tr("Visitor score"), tr("Period")};
     for (qsizetype i = 0; i < m_readings.size(); ++i)

@@ -35,8 +35,6 @@ constexpr int TickMs = 50;
 constexpr qint16 GameSlot = 0;
 constexpr qint32 CountDown = 0;
 constexpr qint32 MaxClockEntry = 5999;
-constexpr qint16 MaxScore = 199;
-constexpr qint16 MaxPeriod = 9;
 
 template <typename T>
 T* place(QWidget* parent, const QString& name, double left, double top, double width, double height,

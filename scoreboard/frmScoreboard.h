@@ -27,6 +27,10 @@ class frmScoreboard : public QWidget {
     Q_OBJECT
 
 public:
+    // The highest value the digit entry takes on a score and on the period.
+    static constexpr qint16 MaxScore = 199;
+    static constexpr qint16 MaxPeriod = 9;
+
     explicit frmScoreboard(QWidget* parent = nullptr);
     ~frmScoreboard() override;
 

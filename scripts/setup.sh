@@ -9,9 +9,10 @@ set -euo pipefail
 run_packages=(qt6-qpa-plugins fonts-liberation2)
 # What building it needs.
 build_packages=(build-essential cmake ninja-build pkgconf qt6-base-dev libpulse-dev)
-# What the tests need: the sound server's tools, and the desktop's checkers of the desktop entry
-# and the metainfo.
-test_packages=(pulseaudio-utils desktop-file-utils appstream)
+# What the tests need: the sound server's tools, the desktop's checkers of the desktop entry and
+# the metainfo, and Qt's private headers, through which the accessibility test listens as a
+# screen reader would.
+test_packages=(pulseaudio-utils desktop-file-utils appstream qt6-base-private-dev)
 # The sound server that the sound tests start for themselves. It conflicts with PipeWire's audio
 # packages (a GNOME desktop's sound), so it is installed only where that removes nothing;
 # elsewhere the sound tests skip and say why.
