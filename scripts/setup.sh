@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs the Debian packages that are missing: `setup.sh run` for building and running the
-# program, `setup.sh test` for its tests as well. Safe to run again: it installs nothing when
-# nothing is missing, and it never removes a package (apt-get --no-remove).
+# program, `setup.sh test` for its tests as well, `setup.sh bench` also for the benchmark scripts in
+# bench/. Safe to run again: it installs nothing when nothing is missing, and it never removes a
+# package (apt-get --no-remove).
 set -euo pipefail
 
 # What the program needs at run time beyond the libraries it links: the platform plugin that opens
@@ -17,6 +18,9 @@ test_packages=(pulseaudio-utils desktop-file-utils appstream qt6-base-private-de
 # packages (a GNOME desktop's sound), so it is installed only where that removes nothing;
 # elsewhere the sound tests skip and say why.
 sound_test_packages=(pulseaudio)
+# What the benchmark scripts drive the program with: an X server of their own, key presses and
+# clicks, screenshots and their comparison.
+bench_packages=(xvfb xdotool imagemagick)
 
 mode=${1:-run}
 case $mode in
@@ -28,8 +32,12 @@ test)
     wanted=("${run_packages[@]}" "${build_packages[@]}" "${test_packages[@]}")
     optional=("${sound_test_packages[@]}")
     ;;
+bench)
+    wanted=("${run_packages[@]}" "${build_packages[@]}" "${test_packages[@]}" "${bench_packages[@]}")
+    optional=("${sound_test_packages[@]}")
+    ;;
 *)
-    echo "usage: $0 run|test" >&2
+    echo "usage: $0 run|test|bench" >&2
     exit 2
     ;;
 esac

@@ -1,0 +1,138 @@
+#!/usr/bin/env bash
+# The program's share of one core under Xvfb at 1920x1080, beside the plain QLCDNumber board
+# (bench_paint --lcd-window) started the same way, each on its own X server at the same time, with
+# the game clock running in the minutes form (10:00 started), running in the last-minute form (0:59
+# typed on the clock, then started) and stopped. The share is utime+stime from /proc/PID/stat over
+# the measured time; the X servers' shares are given beside.
+#
+#   bench/cpu_share.sh [PROGRAM [BENCH_PAINT]]      DURATION=60 by default, in seconds
+#
+# Needs Xvfb and xdotool. The program runs with a settings store of its own (default keys: "s"
+# starts the clock).
+set -euo pipefail
+
+root=$(cd "$(dirname "$0")/.." && pwd)
+program=${1:-}
+if [[ -z $program ]]; then
+    for candidate in "$root/build/run/bin/courtvane" "$root/build/release/bin/courtvane"; do
+        [[ -x $candidate ]] && program=$candidate && break
+    done
+fi
+plain=${2:-$root/build/release/bin/bench_paint}
+duration=${DURATION:-60}
+for file in "$program" "$plain"; do
+    [[ -x $file ]] || { echo "cpu_share: no executable '$file'" >&2; exit 2; }
+done
+for tool in Xvfb xdotool; do
+    command -v "$tool" >/dev/null || { echo "cpu_share: $tool is not installed" >&2; exit 2; }
+done
+
+work=$(mktemp -d)
+started=()
+stop_all() {
+    local pid
+    for pid in "${started[@]}"; do
+        kill "$pid" 2>/dev/null || true
+    done
+    for pid in "${started[@]}"; do
+        wait "$pid" 2>/dev/null || true
+    done
+    started=()
+}
+trap 'stop_all; rm -rf "$work"' EXIT
+
+ticks_per_second=$(getconf CLK_TCK)
+# utime + stime of a process, in clock ticks.
+cpu_ticks() {
+    local stat
+    stat=$(<"/proc/$1/stat")
+    stat=${stat##*) }
+    read -r -a fields <<<"$stat"
+    echo $((fields[11] + fields[12]))
+}
+
+# Starts an X server at 1920x1080 and sets $display and $xpid.
+start_x() {
+    local fd_file=$work/display.$1
+    rm -f "$fd_file"
+    Xvfb -displayfd 1 -screen 0 1920x1080x24 -nolisten tcp >"$fd_file" 2>/dev/null &
+    xpid=$!
+    started+=("$xpid")
+    local tries=0
+    until [[ -s $fd_file ]]; do
+        ((++tries < 100)) || { echo "cpu_share: Xvfb did not start" >&2; exit 1; }
+        sleep 0.1
+    done
+    display=:$(head -n1 "$fd_file")
+}
+
+# The visible window of a process, waiting for it; a window other than $2 when given.
+window_of() {
+    local id tries=0
+    while ((tries++ < 200)); do
+        for id in $(DISPLAY=$display xdotool search --onlyvisible --pid "$1" --name . 2>/dev/null); do
+            [[ $id != "${2:-}" ]] && echo "$id" && return 0
+        done
+        sleep 0.1
+    done
+    echo "cpu_share: no window of process $1" >&2
+    return 1
+}
+
+fill_screen() {
+    DISPLAY=$display xdotool windowmove "$1" 0 0 windowsize "$1" 1920 1080
+}
+
+printf '%-12s %5s %12s %12s %14s %14s\n' mode seconds "program %" "plain %" "its Xvfb %" "plain's Xvfb %"
+for mode in minutes last-minute stopped; do
+    # The last-minute clock runs out 59 s after its start: measured until shortly before.
+    seconds=$duration
+    [[ $mode == last-minute ]] && ((seconds > 54)) && seconds=54
+
+    start_x program
+    program_display=$display program_x=$xpid
+    env DISPLAY="$display" QT_QPA_PLATFORM=xcb XDG_CONFIG_HOME="$work/config.$mode" \
+        XDG_RUNTIME_DIR="$work" "$program" >/dev/null 2>&1 &
+    program_pid=$!
+    started+=("$program_pid")
+    splash=$(window_of "$program_pid")
+    sleep 0.5
+    DISPLAY=$display xdotool mousemove --window "$splash" 40 40 click 1
+    board=$(window_of "$program_pid" "$splash")
+    fill_screen "$board"
+    sleep 1
+    DISPLAY=$display xdotool windowfocus --sync "$board"
+    case $mode in
+    minutes) DISPLAY=$display xdotool key s ;;
+    last-minute)
+        # Tab takes the focus from the period to the clock, where the entry is typed.
+        DISPLAY=$display xdotool key Tab type 0.59
+        DISPLAY=$display xdotool key Return s
+        ;;
+    esac
+
+    start_x plain
+    plain_x=$xpid
+    env DISPLAY="$display" QT_QPA_PLATFORM=xcb XDG_RUNTIME_DIR="$work" "$plain" --lcd-window "$mode" \
+        >/dev/null 2>&1 &
+    plain_pid=$!
+    started+=("$plain_pid")
+    fill_screen "$(window_of "$plain_pid")"
+    sleep 2
+
+    pids=("$program_pid" "$plain_pid" "$program_x" "$plain_x")
+    before=()
+    for pid in "${pids[@]}"; do before+=("$(cpu_ticks "$pid")"); done
+    sleep "$seconds"
+    shares=()
+    for i in "${!pids[@]}"; do
+        used=$(($(cpu_ticks "${pids[$i]}") - before[i]))
+        shares+=("$(awk -v t="$used" -v hz="$ticks_per_second" -v s="$seconds" 'BEGIN { printf "%.2f", 100 * t / hz / s }')")
+    done
+    if [[ -n ${SHOTS:-} ]]; then
+        DISPLAY=$program_display import -window root "$SHOTS/cpu-$mode-program.png"
+        DISPLAY=$display import -window root "$SHOTS/cpu-$mode-plain.png"
+    fi
+    printf '%-12s %5s %12s %12s %14s %14s\n' "$mode" "$seconds" "${shares[@]}"
+    stop_all
+done
