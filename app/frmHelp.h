@@ -12,6 +12,7 @@
 #include <memory>
 
 class QTextBrowser;
+class QTextCursor;
 class QTextDocument;
 class QTextList;
 class QTimer;
@@ -56,16 +57,22 @@ private:
     void helpRead();
     void startFeeding();
     void showNextPart();
-    void keepLists(QTextBlock read, QTextBlock shown);
+    void showNextParagraphs(QTextCursor& cursor, bool first);
+    void showNextRows(QTextCursor& cursor);
+    void keepLists(QTextBlock read, QTextBlock shown, const QTextBlock& stop);
     void followLink(const QUrl& link);
 
     QTextBrowser* m_rtbHelp;
     QFutureWatcher<HelpFile::HelpText>* m_reading;
     QTimer* m_nextPart;
     // The help as read, while it is being put into the window (and for good when it is long), the
-    // next paragraph or table to put there, and which list in the window continues each list read.
+    // next paragraph or table to put there (and the next row of a long table, or -1), and which
+    // list in the window continues each list read.
     std::shared_ptr<QTextDocument> m_read;
     QTextFrame::iterator m_nextItem;
+    int m_tableRow = -1;
+    // The last part ended a long table.
+    bool m_afterTable = false;
     QHash<const QTextList*, QTextList*> m_lists;
     // A place in the help that was asked for before it had been put into the window.
     QString m_pendingAnchor;

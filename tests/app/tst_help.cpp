@@ -565,40 +565,44 @@ void TestHelp::tablesAndListsSurviveThePartsLoading() {
     QTextCursor cursor(document.get());
     QTextList* list = cursor.insertList(QTextListFormat::ListDecimal);
     cursor.insertText(QStringLiteral("one"));
-    // A long paragraph between the items makes the list run on into the next part.
+    // A long paragraph and a long table between the items make the list run on over three parts.
     cursor.insertBlock(QTextBlockFormat());
     cursor.insertText(filler());
     cursor.insertBlock();
     list->add(cursor.block());
     cursor.insertText(QStringLiteral("two"));
-    cursor.insertBlock();
-    cursor.insertText(QStringLiteral("three"));
-    const QTextTable* made = cursor.insertTable(2, 2);
-    for (int cell = 0; cell < 4; ++cell)
+    const int cells = 2000;
+    const QTextTable* made = cursor.insertTable(cells / 2, 2);
+    for (int cell = 0; cell < cells; ++cell)
         made->cellAt(cell / 2, cell % 2)
             .firstCursorPosition()
             .insertText(QStringLiteral("cell %1").arg(cell));
     cursor.movePosition(QTextCursor::End);
-    cursor.insertText(filler());
-    const QString text = document->toPlainText();
+    list->add(cursor.block());
+    cursor.insertText(QStringLiteral("three"));
+    const QString text = document->toPlainText().remove(u'\n');
     showMadeHelp(help, std::move(document));
     QTRY_VERIFY(!help->loading());
-    QCOMPARE(help->rtbHelp()->toPlainText(), text);
 
     const QTextDocument* shown = help->rtbHelp()->document();
+    QCOMPARE(shown->toPlainText().remove(u'\n'), text);
     const QTextBlock three = shown->find(QStringLiteral("three")).block();
     QVERIFY(three.textList());
     QCOMPARE(three.textList()->count(), 3);
     QCOMPARE(three.textList()->itemNumber(three), 2);
     QCOMPARE(shown->find(QStringLiteral("one")).block().textList(), three.textList());
-    const QTextTable* table = QTextCursor(shown->find(QStringLiteral("cell 0"))).currentTable();
-    QVERIFY(table);
-    QCOMPARE(table->rows() * table->columns(), 4);
-    for (int cell = 0; cell < 4; ++cell) {
-        const QTextCursor at = shown->find(QStringLiteral("cell %1").arg(cell));
-        QCOMPARE(at.currentTable(), table);
-        QCOMPARE(table->cellAt(at).row() * 2 + table->cellAt(at).column(), cell);
+    // Every cell in its table, in its column, in order.
+    int cell = 0;
+    for (QTextBlock block = shown->begin(); block.isValid(); block = block.next()) {
+        const QTextCursor at(block);
+        if (!at.currentTable())
+            continue;
+        QCOMPARE(block.text(), QStringLiteral("cell %1").arg(cell));
+        QCOMPARE(at.currentTable()->columns(), 2);
+        QCOMPARE(at.currentTable()->cellAt(at).column(), cell % 2);
+        ++cell;
     }
+    QCOMPARE(cell, cells);
 }
 
 QTEST_MAIN(TestHelp)
