@@ -23,7 +23,7 @@ class QUrl;
 //
 // The window opens at once, empty, without taking the keyboard from the board, and no larger than
 // the screen; the file is read and parsed on a worker thread and then put into the window a few
-// paragraphs (or one table) at a time, so that no help file, however large or strange, holds up
+// paragraphs (or table rows) at a time, so that no help file, however large or strange, holds up
 // the board's clock. The board's command keys typed in the window go on to the board.
 class frmHelp : public QWidget {
     Q_OBJECT
