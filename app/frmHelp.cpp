@@ -50,7 +50,8 @@ constexpr double DesignTextWidth = 10935;
 constexpr double DesignTextHeight = 495;
 
 // Laying out this many characters takes some ten milliseconds; the window takes in about this much
-// help text (and at most one paragraph or table row more) between two turns of the event loop.
+// help text (and at most one paragraph, row or short table more) between two turns of the event
+// loop.
 constexpr int CharactersPerTurn = 8192;
 // Laid out again in the window's own steps, a text this long takes at most a few tens of
 // milliseconds a step.
