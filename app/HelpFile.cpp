@@ -5,6 +5,7 @@
 
 #include <QTextDocument>
 #include <QThread>
+#include <QUrl>
 
 namespace HelpFile {
 
@@ -32,6 +33,23 @@ HelpText readHelp(const QString& path, QThread* owner) {
     // Whichever thread lets go of it last, the document is deleted in its own thread.
     return {std::shared_ptr<QTextDocument>(document.release(), [](QTextDocument* d) { d->deleteLater(); }),
             {}};
+}
+
+LinkKind linkKind(const QUrl& link) {
+    if (link.isRelative() && link.path().isEmpty() && link.hasFragment())
+        return LinkKind::Anchor;
+    const QString scheme = link.scheme().toLower();
+    if (scheme == QLatin1String("http") || scheme == QLatin1String("https") ||
+        scheme == QLatin1String("mailto"))
+        return LinkKind::External;
+    return LinkKind::Ignored;
+}
+
+QRect fitOnScreen(const QRect& outer, const QRect& available) {
+    QRect fitted(outer.topLeft(), outer.size().boundedTo(available.size()));
+    fitted.moveLeft(qBound(available.left(), fitted.left(), available.right() - fitted.width() + 1));
+    fitted.moveTop(qBound(available.top(), fitted.top(), available.bottom() - fitted.height() + 1));
+    return fitted;
 }
 
 } // namespace HelpFile

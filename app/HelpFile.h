@@ -1,11 +1,13 @@
 #pragma once
 
+#include <QRect>
 #include <QString>
 
 #include <memory>
 
 class QTextDocument;
 class QThread;
+class QUrl;
 
 // Finding and reading the help file, apart from the window that shows it.
 namespace HelpFile {
@@ -22,6 +24,15 @@ struct HelpText {
 // Reads and parses the help file at path; meant for a worker thread. The document it returns
 // belongs to the given thread (the one that shows it) and is deleted there.
 HelpText readHelp(const QString& path, QThread* owner);
+
+// What following a link in the help does: an anchor is a place in the help itself; only web and
+// mail addresses go to the desktop's programs, so that a help file cannot start anything else.
+enum class LinkKind { Anchor, External, Ignored };
+LinkKind linkKind(const QUrl& link);
+
+// Where a window whose outer rectangle is outer goes on a screen whose free area is available:
+// no larger than that area, and moved into it where it sticks out.
+QRect fitOnScreen(const QRect& outer, const QRect& available);
 
 // The lines shown instead of the help.
 inline const QString MissingText =

@@ -1,15 +1,24 @@
 #include "frmHelp.h"
 
+#include "KeyCommands.h"
 #include "Twips.h"
 
+#include <QDesktopServices>
+#include <QKeyEvent>
 #include <QPointer>
 #include <QResizeEvent>
+#include <QScreen>
 #include <QScrollBar>
 #include <QTextBrowser>
 #include <QTextCursor>
 #include <QTextDocument>
+#include <QTextDocumentFragment>
+#include <QTextList>
+#include <QTextTable>
 #include <QTimer>
 #include <QtConcurrentRun>
+
+#include <utility>
 
 namespace {
 
@@ -41,11 +50,33 @@ constexpr double DesignTextWidth = 10935;
 constexpr double DesignTextHeight = 495;
 
 // Laying out this many characters takes some ten milliseconds; the window takes in about this much
-// help text (and at most one paragraph more) between two turns of the event loop.
+// help text (and at most one paragraph, row or short table more) between two turns of the event
+// loop.
 constexpr int CharactersPerTurn = 8192;
 // Laid out again in the window's own steps, a text this long takes at most a few tens of
 // milliseconds a step.
 constexpr int LongText = 4 * CharactersPerTurn;
+
+bool isLongTable(const QTextFrame* frame) {
+    const auto* table = qobject_cast<const QTextTable*>(frame);
+    return table && table->rows() > 1 && table->lastPosition() - table->firstPosition() > CharactersPerTurn;
+}
+
+// The paragraph that Qt keeps between two tables takes no room.
+QTextBlockFormat jointFormat() {
+    QTextBlockFormat joint;
+    joint.setLineHeight(0, QTextBlockFormat::FixedHeight);
+    return joint;
+}
+
+// True when no cell reaches into the row from the row above.
+bool rowStartsClear(const QTextTable* table, int row) {
+    for (int column = 0; column < table->columns(); ++column) {
+        if (table->cellAt(row, column).row() != row)
+            return false;
+    }
+    return true;
+}
 
 } // namespace
 
@@ -56,9 +87,13 @@ frmHelp::frmHelp(QWidget* parent)
     m_nextPart->setInterval(0);
     connect(m_nextPart, &QTimer::timeout, this, &frmHelp::showNextPart);
     setAttribute(Qt::WA_DeleteOnClose);
+    // The operator reads the help and goes on typing commands on the board.
+    setAttribute(Qt::WA_ShowWithoutActivating);
     setWindowTitle(QStringLiteral("Courtvane Standard Help"));
 
     m_rtbHelp->setObjectName(QStringLiteral("rtbHelp"));
+    m_rtbHelp->setOpenLinks(false);
+    connect(m_rtbHelp, &QTextBrowser::anchorClicked, this, &frmHelp::followLink);
     // The right margin is a wrap width that follows the window (see Form_Resize).
     m_rtbHelp->setLineWrapMode(QTextEdit::FixedPixelWidth);
     m_rtbHelp->setTabStopDistance(Twips::toPixels(TabStop));
@@ -71,16 +106,20 @@ frmHelp::frmHelp(QWidget* parent)
 
 frmHelp* frmHelp::showHelp() {
     if (helpWindow) {
-        // Asking again brings the open window back rather than opening a second one.
+        // Asking again brings the open window back rather than opening a second one; the
+        // keyboard stays where it was.
         helpWindow->setWindowState(helpWindow->windowState() & ~Qt::WindowMinimized);
         helpWindow->show();
         helpWindow->raise();
-        helpWindow->activateWindow();
+        helpWindow->fitScreen();
         return helpWindow;
     }
     // Owned by itself: it deletes itself when closed (WA_DeleteOnClose).
     helpWindow = new frmHelp;
+    helpWindow->fitScreen();
     helpWindow->show();
+    // Shown, the window knows its frame and its place.
+    helpWindow->fitScreen();
     return helpWindow;
 }
 
@@ -100,58 +139,210 @@ void frmHelp::changeEvent(QEvent* event) {
         Form_Resize();
 }
 
+void frmHelp::keyPressEvent(QKeyEvent* event) {
+    // Keys the text area leaves alone arrive here; scrolling and copying keys stay with it.
+    if (event->key() == Qt::Key_Escape) {
+        close();
+        return;
+    }
+    const QString text = event->text();
+    if (!text.isEmpty()) {
+        const KeyCode key = KeyCode(text.at(0).unicode());
+        if (commandForKey(key) != KeyCommand::None) {
+            Q_EMIT commandKeyTyped(key);
+            return;
+        }
+    }
+    QWidget::keyPressEvent(event);
+}
+
+// At its design size the window may be taller than a small or highly scaled screen.
+void frmHelp::fitScreen() {
+    const QScreen* screen = this->screen();
+    if (!screen || isMinimized() || isMaximized() || isFullScreen())
+        return;
+    const QRect outer = frameGeometry();
+    const QRect fitted = HelpFile::fitOnScreen(outer, screen->availableGeometry());
+    if (fitted.size() != outer.size())
+        resize(size() - (outer.size() - fitted.size()));
+    // Until it is shown the window has no place of its own yet.
+    if (isVisible() && fitted.topLeft() != outer.topLeft())
+        move(fitted.topLeft());
+}
+
 void frmHelp::Form_Load() {
     connect(m_reading, &QFutureWatcherBase::finished, this, &frmHelp::helpRead);
     m_reading->setFuture(QtConcurrent::run(HelpFile::readHelp, HelpFile::helpFilePath(), thread()));
 }
 
 void frmHelp::helpRead() {
-    HelpFile::HelpText help = m_reading->result();
-    if (!help.document) {
+    showHelpText(m_reading->result());
+}
+
+void frmHelp::showHelpText(HelpFile::HelpText help) {
+    disconnect(m_reading, nullptr, this, nullptr);
+    m_nextPart->stop();
+    m_pendingAnchor.clear();
+    m_read = std::move(help.document);
+    if (!m_read) {
         m_rtbHelp->setPlainText(help.message);
         m_loading = false;
         return;
     }
-    m_read = std::move(help.document);
-    m_nextBlock = m_read->begin();
+    m_rtbHelp->document()->clear();
+    startFeeding();
+}
+
+void frmHelp::startFeeding() {
+    m_lists.clear();
+    m_nextItem = m_read->rootFrame()->begin();
+    m_tableRow = -1;
+    m_afterTable = false;
+    m_loading = true;
     showNextPart();
 }
 
-// Copies the next paragraphs of the help as read into the window. The window lays out what it takes
-// in at once, so taking in all of a large help at once would hold up the event loop.
+// Copies the next paragraphs and tables of the help as read into the window, as they are, lists and
+// tables included. The window lays out what it takes in at once, so taking in all of a large help
+// at once would hold up the event loop.
 void frmHelp::showNextPart() {
-    const bool first = m_nextBlock == m_read->begin();
+    const bool first = m_nextItem == m_read->rootFrame()->begin();
     QTextCursor cursor(m_rtbHelp->document());
     cursor.movePosition(QTextCursor::End);
     cursor.beginEditBlock();
-    for (int taken = 0; taken < CharactersPerTurn && m_nextBlock.isValid();
-         m_nextBlock = m_nextBlock.next()) {
-        if (m_nextBlock == m_read->begin()) {
-            cursor.setBlockFormat(m_nextBlock.blockFormat());
-            cursor.setBlockCharFormat(m_nextBlock.charFormat());
-        } else {
-            cursor.insertBlock(m_nextBlock.blockFormat(), m_nextBlock.charFormat());
-        }
-        for (auto run = m_nextBlock.begin(); !run.atEnd(); ++run)
-            cursor.insertText(run.fragment().text(), run.fragment().charFormat());
-        taken += m_nextBlock.length();
-    }
+    if (m_tableRow >= 0 || isLongTable(m_nextItem.currentFrame()))
+        showNextRows(cursor);
+    else
+        showNextParagraphs(cursor, first);
     cursor.endEditBlock();
     if (first) {
         // Filling the document carries the view's cursor, and with it the view, to the end.
         m_rtbHelp->moveCursor(QTextCursor::Start);
         m_rtbHelp->verticalScrollBar()->setValue(0);
     }
-    if (m_nextBlock.isValid()) {
+    if (!m_nextItem.atEnd()) {
         m_nextPart->start();
         return;
     }
-    m_nextBlock = {};
+    m_nextItem = {};
+    m_lists.clear();
     // A short text is laid out again quickly enough on a resize; a long one is kept to be taken in
     // again then.
     if (m_read->characterCount() <= LongText)
         m_read.reset();
     m_loading = false;
+    if (!m_pendingAnchor.isEmpty())
+        m_rtbHelp->scrollToAnchor(std::exchange(m_pendingAnchor, {}));
+}
+
+// A part ends only between two paragraphs outside any table, so that no table is cut in two, or
+// before a long table.
+void frmHelp::showNextParagraphs(QTextCursor& cursor, bool first) {
+    QTextFrame::iterator item = m_nextItem;
+    bool afterParagraph = false;
+    for (int taken = 0; !item.atEnd(); ++item) {
+        const QTextFrame* table = item.currentFrame();
+        if (table ? isLongTable(table) : taken >= CharactersPerTurn && afterParagraph)
+            break;
+        taken += table ? table->lastPosition() - table->firstPosition() + 2 : item.currentBlock().length();
+        afterParagraph = !table;
+    }
+    // A part runs from the end of the paragraph before it, so that it opens that paragraph's
+    // successor with its own format, up to the end of its own last paragraph. After a long table
+    // it goes on in the paragraph that Qt keeps below the table.
+    const bool afterTable = std::exchange(m_afterTable, false);
+    const int start = first ? 0 : m_nextItem.currentBlock().position() - (afterTable ? 0 : 1);
+    int end = m_read->characterCount() - 1;
+    if (!item.atEnd())
+        end = item.currentFrame() ? item.currentFrame()->firstPosition() - 1
+                                  : item.currentBlock().position() - 1;
+    const QTextBlock read = m_nextItem.currentBlock();
+    m_nextItem = item;
+
+    QTextCursor part(m_read.get());
+    part.setPosition(start);
+    part.setPosition(end, QTextCursor::KeepAnchor);
+    const int at = cursor.position();
+    cursor.insertFragment(QTextDocumentFragment(part));
+    // The part's paragraphs follow the one the window ended with, or open in it, as Qt chooses;
+    // one left empty below a long table takes no room.
+    const QTextDocument* document = m_rtbHelp->document();
+    QTextBlock shown = document->findBlock(at);
+    const int partBlocks = m_read->findBlock(end).blockNumber() - read.blockNumber() + 1;
+    if (document->blockCount() - shown.blockNumber() > partBlocks) {
+        if (afterTable)
+            QTextCursor(shown).setBlockFormat(jointFormat());
+        shown = shown.next();
+    }
+    keepLists(read, shown, {});
+}
+
+// Qt lays out a table as a whole each time it grows, so a long table goes into the window a few
+// rows at a time, each part a table of its own right under the one before.
+void frmHelp::showNextRows(QTextCursor& cursor) {
+    const auto* table = qobject_cast<const QTextTable*>(m_nextItem.currentFrame());
+    const int rows = table->rows();
+    const int columns = table->columns();
+    const int from = std::max(m_tableRow, 0);
+    const int fromPosition = table->cellAt(from, 0).firstPosition();
+    // Parts begin where no cell reaches down from the row above, and hold two cells at least, so
+    // that each is copied as a table.
+    int row = from + 1;
+    while (row < rows && !(rowStartsClear(table, row) &&
+                           table->cellAt(row, 0).firstPosition() - fromPosition >= CharactersPerTurn &&
+                           (columns > 1 || (row - from > 1 && rows - row > 1))))
+        ++row;
+
+    QTextCursor part(m_read.get());
+    part.setPosition(fromPosition);
+    part.setPosition(table->cellAt(row - 1, columns - 1).lastPosition(), QTextCursor::KeepAnchor);
+    if (from > 0)
+        cursor.setBlockFormat(jointFormat());
+    const int at = cursor.position();
+    cursor.insertFragment(QTextDocumentFragment(part));
+    const QTextDocument* shown = m_rtbHelp->document();
+    keepLists(table->cellAt(from, 0).firstCursorPosition().block(), shown->findBlock(at).next(),
+              shown->lastBlock());
+    if (row < rows) {
+        m_tableRow = row;
+        return;
+    }
+    m_tableRow = -1;
+    m_afterTable = true;
+    ++m_nextItem;
+}
+
+// Each part brings its own copy of the lists it touches; a list that runs on from an earlier part
+// takes its paragraphs back, so that it keeps counting.
+void frmHelp::keepLists(QTextBlock read, QTextBlock shown, const QTextBlock& stop) {
+    for (; read.isValid() && shown.isValid() && shown != stop; read = read.next(), shown = shown.next()) {
+        const QTextList* list = read.textList();
+        if (!list || !shown.textList())
+            continue;
+        const auto known = m_lists.constFind(list);
+        if (known == m_lists.cend())
+            m_lists.insert(list, shown.textList());
+        else if (*known != shown.textList())
+            (*known)->add(shown);
+    }
+}
+
+void frmHelp::followLink(const QUrl& link) {
+    switch (HelpFile::linkKind(link)) {
+    case HelpFile::LinkKind::Anchor: {
+        const QString anchor = link.fragment(QUrl::FullyDecoded);
+        m_rtbHelp->scrollToAnchor(anchor);
+        // The place may come in a later part; the window goes there once it has it all.
+        if (m_loading)
+            m_pendingAnchor = anchor;
+        break;
+    }
+    case HelpFile::LinkKind::External:
+        QDesktopServices::openUrl(link);
+        break;
+    case HelpFile::LinkKind::Ignored:
+        break;
+    }
 }
 
 void frmHelp::Form_Resize() {
@@ -179,11 +370,8 @@ void frmHelp::Form_Resize() {
         if (again)
             m_rtbHelp->document()->clear();
         m_rtbHelp->setLineWrapColumnOrWidth(wrapWidth);
-        if (again) {
-            m_loading = true;
-            m_nextBlock = m_read->begin();
-            showNextPart();
-        }
+        if (again)
+            startFeeding();
     }
     m_rtbHelp->repaint();
 }

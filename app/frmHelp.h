@@ -1,23 +1,30 @@
 #pragma once
 
 #include "HelpFile.h"
+#include "Types.h"
 
 #include <QFutureWatcher>
+#include <QHash>
 #include <QTextBlock>
+#include <QTextFrame>
 #include <QWidget>
 
 #include <memory>
 
 class QTextBrowser;
+class QTextCursor;
 class QTextDocument;
+class QTextList;
 class QTimer;
+class QUrl;
 
 // The help viewer: a resizable, modeless window showing the help file that lies beside the
 // program. There is one at most; frmHelp::showHelp() creates it on first use.
 //
-// The window opens at once, empty; the file is read and parsed on a worker thread and then put
-// into the window a few paragraphs at a time, so that no help file, however large or strange,
-// holds up the board's clock.
+// The window opens at once, empty, without taking the keyboard from the board, and no larger than
+// the screen; the file is read and parsed on a worker thread and then put into the window a few
+// paragraphs (or table rows) at a time, so that no help file, however large or strange, holds up
+// the board's clock. The board's command keys typed in the window go on to the board.
 class frmHelp : public QWidget {
     Q_OBJECT
 
@@ -30,24 +37,44 @@ public:
     QTextBrowser* rtbHelp() const { return m_rtbHelp; }
     // True until the whole help text (or the line shown in its place) is in the window.
     bool loading() const { return m_loading; }
+    // Shows the given help in place of the file's, which is then no longer awaited.
+    void showHelpText(HelpFile::HelpText help);
+
+Q_SIGNALS:
+    // A character typed in the window that is one of the board's commands.
+    void commandKeyTyped(KeyCode key);
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
     void changeEvent(QEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     explicit frmHelp(QWidget* parent = nullptr);
     void Form_Load();
     void Form_Resize();
+    void fitScreen();
     void helpRead();
+    void startFeeding();
     void showNextPart();
+    void showNextParagraphs(QTextCursor& cursor, bool first);
+    void showNextRows(QTextCursor& cursor);
+    void keepLists(QTextBlock read, QTextBlock shown, const QTextBlock& stop);
+    void followLink(const QUrl& link);
 
     QTextBrowser* m_rtbHelp;
     QFutureWatcher<HelpFile::HelpText>* m_reading;
     QTimer* m_nextPart;
-    // The help as read, while it is being put into the window (and for good when it is long), and
-    // the next paragraph to put there.
+    // The help as read, while it is being put into the window (and for good when it is long), the
+    // next paragraph or table to put there (and the next row of a long table, or -1), and which
+    // list in the window continues each list read.
     std::shared_ptr<QTextDocument> m_read;
-    QTextBlock m_nextBlock;
+    QTextFrame::iterator m_nextItem;
+    int m_tableRow = -1;
+    // The last part ended a long table.
+    bool m_afterTable = false;
+    QHash<const QTextList*, QTextList*> m_lists;
+    // A place in the help that was asked for before it had been put into the window.
+    QString m_pendingAnchor;
     bool m_loading = true;
 };

@@ -41,6 +41,13 @@ Label* label(QWidget* parent, const QString& name, double left, double top, doub
     return control;
 }
 
+// Command keys typed in the help window run on the board, once there is one.
+void linkHelp(frmHelp* help) {
+    if (help && board)
+        QObject::connect(help, &frmHelp::commandKeyTyped, board.data(), &frmScoreboard::AllKeyPress,
+                         Qt::UniqueConnection);
+}
+
 QLabel* logo(QWidget* parent) {
     auto* picture = place<QLabel>(parent, QStringLiteral("picLogo"), 360, 960, 1890, 1890);
     picture->setPixmap(QPixmap(QStringLiteral(":/courtvane/logo.png")));
@@ -86,7 +93,7 @@ frmSplash::frmSplash(QWidget* parent)
 
     for (Label* caption : {lblName, lblMadeBy, lblVersion, lblClick, Label1, Label2})
         connect(caption, &Label::clicked, this, &frmSplash::GoScore);
-    connect(cmdHelp, &QPushButton::clicked, this, [] { frmHelp::showHelp(); });
+    connect(cmdHelp, &QPushButton::clicked, this, [] { linkHelp(frmHelp::showHelp()); });
     connect(cmdOptions, &QPushButton::clicked, this, [this] { frmOptions::showModal(this); });
 
     Form_Load();
@@ -112,7 +119,9 @@ frmScoreboard* frmSplash::GoScore() {
     if (!board) {
         board = new frmScoreboard;
         board->setAttribute(Qt::WA_DeleteOnClose);
-        connect(board, &frmScoreboard::helpRequested, board, [] { frmHelp::showHelp(); });
+        connect(board, &frmScoreboard::helpRequested, board, [] { linkHelp(frmHelp::showHelp()); });
+        // The help may have been opened from the splash.
+        linkHelp(frmHelp::instance());
     }
     board->show();
     close();

@@ -6,6 +6,9 @@
 #include <QFile>
 #include <QTest>
 #include <QTextBrowser>
+#include <QTextCursor>
+#include <QTextDocument>
+#include <QTextTable>
 #include <QTimer>
 
 #include <cstdio>
@@ -63,6 +66,42 @@ void measure(const char* name) {
     QTest::qWait(50);
 }
 
+// A help holding one long table, as a reader makes it of a table that runs over many pages: how
+// long the board's timer waits at most while the window takes it in.
+void measureTable(int rows) {
+    frmHelp* help = frmHelp::showHelp();
+    static_cast<void>(QTest::qWaitFor([help] { return !help->loading(); }, 120000));
+    auto document = std::make_shared<QTextDocument>();
+    QTextCursor cursor(document.get());
+    QTextTable* table = cursor.insertTable(rows, 3);
+    for (int row = 0; row < rows; ++row) {
+        for (int column = 0; column < 3; ++column)
+            table->cellAt(row, column)
+                .firstCursorPosition()
+                .insertText(QStringLiteral("Press the start key"));
+    }
+    qint64 last = 0;
+    qint64 longest = 0;
+    QElapsedTimer clock;
+    QTimer tick;
+    tick.setInterval(50);
+    QObject::connect(&tick, &QTimer::timeout, &tick, [&] {
+        longest = std::max(longest, clock.elapsed() - last);
+        last = clock.elapsed();
+    });
+    clock.start();
+    tick.start();
+    help->showHelpText({document, {}});
+    const bool loaded = QTest::qWaitFor([help] { return !help->loading(); }, 120000);
+    const qint64 filled = clock.elapsed();
+    QTest::qWait(200);
+    std::printf("a table of %6d rows        longest wait between ticks %4lld ms; text in after %6lld ms%s\n",
+                rows, static_cast<long long>(longest), static_cast<long long>(filled),
+                loaded ? "" : " (unfinished)");
+    help->close();
+    QTest::qWait(50);
+}
+
 } // namespace
 
 int main(int argc, char* argv[]) {
@@ -91,5 +130,7 @@ int main(int argc, char* argv[]) {
         QFile::remove(path);
     }
     QFile::rename(aside, path);
+    for (const int rows : {1000, 10000})
+        measureTable(rows);
     return 0;
 }

@@ -1,19 +1,27 @@
 #include "HelpFile.h"
 #include "Twips.h"
 #include "frmHelp.h"
+#include "modBasketball.h"
 
 #include <QApplication>
+#include <QDesktopServices>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QPointer>
+#include <QScreen>
 #include <QScrollBar>
+#include <QSignalSpy>
 #include <QTest>
 #include <QTextBlock>
 #include <QTextBrowser>
+#include <QTextCursor>
 #include <QTextDocument>
+#include <QTextList>
+#include <QTextTable>
 #include <QTimer>
+#include <QUrl>
 
 #include <algorithm>
 
@@ -148,6 +156,27 @@ double firstFontSize(const QTextBlock& block) {
     return 0;
 }
 
+// Every kind of link the tests follow goes to the test, never to the desktop.
+constexpr const char* LinkSchemes[] = {"http", "https", "mailto", "file", "javascript"};
+
+// Text enough to make the window take in a help in several parts.
+QString filler() {
+    return QStringLiteral("Filler words for a long help. ").repeated(400);
+}
+
+// Shows a help made in the test, returning while the window is still taking it in.
+void showMadeHelp(frmHelp* help, std::unique_ptr<QTextDocument> document) {
+    help->showHelpText({std::shared_ptr<QTextDocument>(std::move(document)), {}});
+}
+
+// Clicks the middle of the first character of text in the window.
+void clickText(QTextBrowser* browser, const QString& text) {
+    QTextCursor cursor = browser->document()->find(text);
+    cursor.setPosition(cursor.selectionStart());
+    const QRect at = browser->cursorRect(cursor);
+    QTest::mouseClick(browser->viewport(), Qt::LeftButton, {}, at.center() + QPoint(3, 0));
+}
+
 } // namespace
 
 class TestHelp : public QObject {
@@ -155,6 +184,7 @@ class TestHelp : public QObject {
 
 private slots:
     void initTestCase();
+    void cleanupTestCase();
     void cleanup();
 
     // Loading the help file
@@ -176,6 +206,22 @@ private slots:
     void resizeFitsTheTextArea_data();
     void resizeFitsTheTextArea();
     void minimisedWindowKeepsTheTextArea();
+    void fitsTheScreen_data();
+    void fitsTheScreen();
+
+    // Keys, links and structure
+    void keysInTheWindow_data();
+    void keysInTheWindow();
+    void linksGoWhereTheyShould_data();
+    void linksGoWhereTheyShould();
+    void tablesAndListsSurviveThePartsLoading();
+
+public slots:
+    // Stands in for the desktop's browser and mail program.
+    void openUrl(const QUrl& url) { m_opened.append(url); }
+
+private:
+    QList<QUrl> m_opened;
 };
 
 void TestHelp::initTestCase() {
@@ -186,6 +232,17 @@ void TestHelp::initTestCase() {
     }
     QVERIFY2(QFileInfo::exists(helpFilePath()),
              "the help file is not beside the test; re-run cmake so that it is copied there");
+    modBasketball::StartStopClockKey = 's';
+    modBasketball::ResetClockKey = 'r';
+    modBasketball::ClockSwitchKey = 'c';
+    modBasketball::BuzzerKey = 'b';
+    for (const char* scheme : LinkSchemes)
+        QDesktopServices::setUrlHandler(QString::fromLatin1(scheme), this, "openUrl");
+}
+
+void TestHelp::cleanupTestCase() {
+    for (const char* scheme : LinkSchemes)
+        QDesktopServices::unsetUrlHandler(QString::fromLatin1(scheme));
 }
 
 void TestHelp::cleanup() {
@@ -403,6 +460,149 @@ void TestHelp::minimisedWindowKeepsTheTextArea() {
     help->showNormal();
     QVERIFY(closeToTwips(help->rtbHelp()->width(), Twips::fromPixels(400) - 240));
     QVERIFY(closeToTwips(help->rtbHelp()->height(), Twips::fromPixels(300) - 420));
+}
+
+void TestHelp::fitsTheScreen_data() {
+    QTest::addColumn<QRect>("available");
+    QTest::addColumn<QRect>("outer");
+    QTest::addColumn<QRect>("fitted");
+    // The help's design size with a frame, 741 x 650, on screens large and small.
+    QTest::newRow("1920x1080") << QRect(0, 0, 1920, 1040) << QRect(100, 80, 741, 650)
+                               << QRect(100, 80, 741, 650);
+    QTest::newRow("1920x1080 at scale 2")
+        << QRect(0, 0, 960, 520) << QRect(100, 80, 741, 650) << QRect(100, 0, 741, 520);
+    QTest::newRow("1024x768, low down")
+        << QRect(0, 0, 1024, 740) << QRect(400, 300, 741, 650) << QRect(283, 90, 741, 650);
+    QTest::newRow("second screen of 3840x1080")
+        << QRect(1920, 0, 1920, 1080) << QRect(1800, 20, 741, 650) << QRect(1920, 20, 741, 650);
+}
+
+void TestHelp::fitsTheScreen() {
+    QFETCH(QRect, available);
+    QFETCH(QRect, outer);
+    QFETCH(QRect, fitted);
+    QCOMPARE(HelpFile::fitOnScreen(outer, available), fitted);
+
+    // A window dragged larger than its screen comes back within it when asked for again.
+    frmHelp* help = frmHelp::showHelp();
+    const QRect screen = help->screen()->availableGeometry();
+    resizeOuter(help, screen.size() + QSize(200, 300));
+    QCOMPARE(frmHelp::showHelp(), help);
+    QVERIFY(screen.contains(help->frameGeometry()));
+}
+
+void TestHelp::keysInTheWindow_data() {
+    QTest::addColumn<int>("key");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<bool>("toTheBoard");
+    QTest::addColumn<bool>("scrolls");
+    QTest::addColumn<bool>("closes");
+    QTest::newRow("start key") << int(Qt::Key_S) << "s" << true << false << false;
+    QTest::newRow("help key") << int(Qt::Key_H) << "h" << true << false << false;
+    QTest::newRow("options key") << int(Qt::Key_O) << "o" << true << false << false;
+    QTest::newRow("capital S") << int(Qt::Key_S) << "S" << false << false << false;
+    QTest::newRow("no command") << int(Qt::Key_X) << "x" << false << false << false;
+    QTest::newRow("page down") << int(Qt::Key_PageDown) << "" << false << true << false;
+    QTest::newRow("Esc") << int(Qt::Key_Escape) << QString(QChar(27)) << false << false << true;
+}
+
+void TestHelp::keysInTheWindow() {
+    QFETCH(int, key);
+    QFETCH(QString, text);
+    QFETCH(bool, toTheBoard);
+    QFETCH(bool, scrolls);
+    QFETCH(bool, closes);
+    QPointer<frmHelp> help = openHelp();
+    QTextBrowser* browser = help->rtbHelp();
+    browser->setFocus();
+    const QSignalSpy board(help.data(), &frmHelp::commandKeyTyped);
+    QTest::sendKeyEvent(QTest::Click, browser, Qt::Key(key), text, {});
+
+    QCOMPARE(board.count(), toTheBoard ? 1 : 0);
+    if (toTheBoard)
+        QCOMPARE(board.first().first().value<KeyCode>(), KeyCode(text.at(0).unicode()));
+    if (!closes)
+        QCOMPARE(browser->verticalScrollBar()->value() > 0, scrolls);
+    QTRY_COMPARE(help.isNull(), closes);
+}
+
+void TestHelp::linksGoWhereTheyShould_data() {
+    QTest::addColumn<QString>("href");
+    QTest::addColumn<bool>("opened");
+    QTest::addColumn<bool>("scrolls");
+    QTest::newRow("place in the help") << "#end" << false << true;
+    QTest::newRow("web") << "https://example.org/scores" << true << false;
+    QTest::newRow("mail") << "mailto:club@example.org" << true << false;
+    QTest::newRow("file") << "file:///etc/passwd" << false << false;
+    QTest::newRow("script") << "javascript:alert(1)" << false << false;
+    QTest::newRow("missing place") << "#nowhere" << false << false;
+}
+
+void TestHelp::linksGoWhereTheyShould() {
+    QFETCH(QString, href);
+    QFETCH(bool, opened);
+    QFETCH(bool, scrolls);
+    frmHelp* help = openHelp();
+    m_opened.clear();
+    auto document = std::make_unique<QTextDocument>();
+    document->setHtml(QStringLiteral("<p><a href=\"%1\">Follow me</a></p><p>%2</p><p>%2</p><p>%2</p>"
+                                     "<p><a name=\"end\">The end</a></p>")
+                          .arg(href.toHtmlEscaped(), filler()));
+    showMadeHelp(help, std::move(document));
+    // Clicked before the place it leads to is in the window.
+    QVERIFY(help->loading());
+    clickText(help->rtbHelp(), QStringLiteral("Follow me"));
+    QTRY_VERIFY(!help->loading());
+
+    QCOMPARE(m_opened, opened ? QList<QUrl>{QUrl(href)} : QList<QUrl>{});
+    QCOMPARE(help->rtbHelp()->verticalScrollBar()->value() > 0, scrolls);
+    QCOMPARE(help->rtbHelp()->toPlainText().left(9), QStringLiteral("Follow me"));
+}
+
+void TestHelp::tablesAndListsSurviveThePartsLoading() {
+    frmHelp* help = openHelp();
+    auto document = std::make_unique<QTextDocument>();
+    QTextCursor cursor(document.get());
+    QTextList* list = cursor.insertList(QTextListFormat::ListDecimal);
+    cursor.insertText(QStringLiteral("one"));
+    // A long paragraph and a long table between the items make the list run on over three parts.
+    cursor.insertBlock(QTextBlockFormat());
+    cursor.insertText(filler());
+    cursor.insertBlock();
+    list->add(cursor.block());
+    cursor.insertText(QStringLiteral("two"));
+    const int cells = 2000;
+    const QTextTable* made = cursor.insertTable(cells / 2, 2);
+    for (int cell = 0; cell < cells; ++cell)
+        made->cellAt(cell / 2, cell % 2)
+            .firstCursorPosition()
+            .insertText(QStringLiteral("cell %1").arg(cell));
+    cursor.movePosition(QTextCursor::End);
+    list->add(cursor.block());
+    cursor.insertText(QStringLiteral("three"));
+    const QString text = document->toPlainText().remove(u'\n');
+    showMadeHelp(help, std::move(document));
+    QTRY_VERIFY(!help->loading());
+
+    const QTextDocument* shown = help->rtbHelp()->document();
+    QCOMPARE(shown->toPlainText().remove(u'\n'), text);
+    const QTextBlock three = shown->find(QStringLiteral("three")).block();
+    QVERIFY(three.textList());
+    QCOMPARE(three.textList()->count(), 3);
+    QCOMPARE(three.textList()->itemNumber(three), 2);
+    QCOMPARE(shown->find(QStringLiteral("one")).block().textList(), three.textList());
+    // Every cell in its table, in its column, in order.
+    int cell = 0;
+    for (QTextBlock block = shown->begin(); block.isValid(); block = block.next()) {
+        const QTextCursor at(block);
+        if (!at.currentTable())
+            continue;
+        QCOMPARE(block.text(), QStringLiteral("cell %1").arg(cell));
+        QCOMPARE(at.currentTable()->columns(), 2);
+        QCOMPARE(at.currentTable()->cellAt(at).column(), cell % 2);
+        ++cell;
+    }
+    QCOMPARE(cell, cells);
 }
 
 QTEST_MAIN(TestHelp)

@@ -7,6 +7,7 @@
 #include "frmScoreboard.h"
 #include "frmSplash.h"
 #include "modBasketball.h"
+#include "modCount.h"
 
 #include <QGroupBox>
 #include <QLabel>
@@ -16,6 +17,7 @@
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTextBrowser>
 
 namespace {
 
@@ -160,6 +162,10 @@ void tst_Splash::helpFromTheSplashIsTheBoardsHelp() {
     // The board's help key shows that same window rather than a second one.
     QTest::keyClick(frmSplash::scoreboard(), 'h');
     QCOMPARE(helpWindows(), 1);
+    // The start key typed in the help window, opened before the board, starts the board's clock.
+    QTest::keyClick(frmHelp::instance()->rtbHelp(), 's');
+    QCOMPARE(modCount::IsCounting(0), FlagTrue);
+    modCount::StopCount(0);
 }
 
 QTEST_MAIN(tst_Splash)
