@@ -1768,6 +1768,47 @@ void splitLongParagraphs(QTextDocument* document, int maxLength) {
     document->setUndoRedoEnabled(undoRedo);
 }
 
+int partEnd(const QTextDocument& document, int position, int characters) {
+    const int last = document.characterCount() - 1;
+    int end = position;
+    const QTextList* list = nullptr;
+    for (auto it = document.rootFrame()->begin(); !it.atEnd(); ++it) {
+        int stop = 0;
+        const QTextList* itemList = nullptr;
+        if (const QTextFrame* frame = it.currentFrame()) {
+            // A table goes whole, with the tables nested in it, up to the paragraph after it.
+            stop = frame->lastPosition() + 1;
+        } else {
+            const QTextBlock block = it.currentBlock();
+            // A paragraph's end mark goes with the next part, which thus starts a paragraph of its own
+            // with its own format; before a table, that mark is where the table begins.
+            stop = block.position() + block.length() - 1;
+            itemList = block.textList();
+        }
+        if (stop <= position)
+            continue;
+        if (end - position >= characters && !(itemList && itemList == list))
+            break;
+        end = std::min(stop, last);
+        list = itemList;
+    }
+    return end;
+}
+
+void copyPictures(const QTextDocument& from, QTextDocument* to) {
+    if (!to)
+        return;
+    for (QTextBlock block = from.begin(); block.isValid(); block = block.next()) {
+        for (auto it = block.begin(); !it.atEnd(); ++it) {
+            if (const QTextCharFormat format = it.fragment().charFormat(); format.isImageFormat()) {
+                const QUrl name(format.toImageFormat().name());
+                to->addResource(QTextDocument::ImageResource, name,
+                                from.resource(QTextDocument::ImageResource, name));
+            }
+        }
+    }
+}
+
 FileStatus readFile(const QString& path, QTextDocument* document) {
     const RegularFileContents file = readRegularFile(path, MaxFileSize);
     if (file.status == FileRead::Read)
