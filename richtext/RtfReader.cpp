@@ -1313,7 +1313,7 @@ private:
     const QTextBlockFormat& paragraphFormat() {
         if (m_blockProperties != state().paragraph) {
             m_blockProperties = state().paragraph;
-            m_blockFormat = blockFormat(state().paragraph);
+            m_blockFormat = blockFormat(state().paragraph, listStyleOf(state().paragraph) != 0);
         }
         return m_blockFormat;
     }
@@ -1508,7 +1508,7 @@ private:
             return;
         }
         const int key = p.listOverride > 0 ? p.listOverride : OlderNumbering;
-        const int style = p.listOverride > 0 ? overrideStyle(p.listOverride, p.listLevel) : p.numberingStyle;
+        const int style = listStyleOf(p);
         if (style == 0)
             return;
         std::erase_if(m_listItems, [key, &p](const auto& item) {
@@ -1527,6 +1527,11 @@ private:
         // The paragraph's own indents place the item; the number stands in front of its text.
         format.setIndent(0);
         list = m_cursor.createList(format);
+    }
+
+    // The style of the list that a paragraph is an item of, 0 for none.
+    int listStyleOf(const ParagraphProperties& p) const {
+        return p.listOverride > 0 ? overrideStyle(p.listOverride, p.listLevel) : p.numberingStyle;
     }
 
     int overrideStyle(int override, int level) const {
@@ -1606,13 +1611,13 @@ private:
         return format;
     }
 
-    static QTextBlockFormat blockFormat(const ParagraphProperties& p) {
+    static QTextBlockFormat blockFormat(const ParagraphProperties& p, bool listed) {
         QTextBlockFormat format;
         format.setAlignment(Qt::Alignment(p.alignment));
         format.setRightMargin(p.rightTwips / Twips::PerPixel);
         format.setTopMargin(p.beforeTwips / Twips::PerPixel);
         format.setBottomMargin(p.afterTwips / Twips::PerPixel);
-        if (p.listed()) {
+        if (listed) {
             // The list's number or bullet stands in the space before the text, where the hanging first
             // line would put it; without an indent, the item is indented by a level's width.
             const int left = p.leftTwips > 0 ? p.leftTwips : 360 * (p.listLevel + 1);
@@ -1623,7 +1628,7 @@ private:
         }
         QList<QTextOption::Tab> tabs;
         // Tab stops are measured from the page's margin; Qt measures them from the block's.
-        const int origin = p.listed() ? std::max(0, p.leftTwips) : p.leftTwips;
+        const int origin = listed ? std::max(0, p.leftTwips) : p.leftTwips;
         for (size_t i = 0; i < p.tabCount; ++i) {
             if (const int position = p.tabs[i].twips - origin; position > 0)
                 tabs.append(
@@ -1632,7 +1637,7 @@ private:
         }
         // Under a hanging first line, as in a bulleted list, a tab goes to the left indent, so that the
         // text after a bullet lines up with the lines below it. Qt measures tabs from the line start.
-        if (tabs.isEmpty() && p.firstLineTwips < 0 && !p.listed())
+        if (tabs.isEmpty() && p.firstLineTwips < 0 && !listed)
             tabs.append(QTextOption::Tab(-p.firstLineTwips / Twips::PerPixel, QTextOption::LeftTab));
         if (!tabs.isEmpty())
             format.setTabPositions(tabs);

@@ -587,6 +587,8 @@ void RtfReaderTest::writerDocument() {
     const QString text = ::structure(document, "text");
     QVERIFY2(text.startsWith("Game clock\nSteps to start:\n"), qPrintable(text));
     QCOMPARE(formatOf(document, "Game clock")->fontWeight(), QFont::Bold);
+    // The heading is in a list without numbers, so it is no list item and not indented as one.
+    QCOMPARE(blockFormatOf(document, "Game clock").leftMargin(), 0.0);
     QCOMPARE(::structure(document, "list"), "1. Set the period 2. Press start 3. Watch the buzzer");
     QCOMPARE(::structure(document, "tables"), "Key|Action|Default/S|Start|Space/H|Horn|F2");
     QCOMPARE(::structure(document, "anchors"), "https://example.org/rules#=the rules");
