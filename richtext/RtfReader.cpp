@@ -1617,20 +1617,17 @@ private:
         format.setRightMargin(p.rightTwips / Twips::PerPixel);
         format.setTopMargin(p.beforeTwips / Twips::PerPixel);
         format.setBottomMargin(p.afterTwips / Twips::PerPixel);
-        if (listed) {
-            // The list's number or bullet stands in the space before the text, where the hanging first
-            // line would put it; without an indent, the item is indented by a level's width.
-            const int left = p.leftTwips > 0 ? p.leftTwips : 360 * (p.listLevel + 1);
-            format.setLeftMargin(left / Twips::PerPixel);
-        } else {
-            format.setLeftMargin(p.leftTwips / Twips::PerPixel);
-            format.setTextIndent(p.firstLineTwips / Twips::PerPixel);
-        }
+        // The list's number or bullet stands in the space before the text, where the hanging first line
+        // would put it; without an indent, the item is indented by a level's width.
+        const int left = listed && p.leftTwips <= 0 ? 360 * (p.listLevel + 1) : p.leftTwips;
+        const int firstLine = listed ? 0 : p.firstLineTwips;
+        format.setLeftMargin(left / Twips::PerPixel);
+        format.setTextIndent(firstLine / Twips::PerPixel);
         QList<QTextOption::Tab> tabs;
-        // Tab stops are measured from the page's margin; Qt measures them from the block's.
-        const int origin = listed ? std::max(0, p.leftTwips) : p.leftTwips;
+        // Tab stops are measured from the page's margin; Qt measures them from the start of the line,
+        // here of the first line, where the tabs after a number or a term are.
         for (size_t i = 0; i < p.tabCount; ++i) {
-            if (const int position = p.tabs[i].twips - origin; position > 0)
+            if (const int position = p.tabs[i].twips - left - firstLine; position > 0)
                 tabs.append(
                     QTextOption::Tab(position / Twips::PerPixel, QTextOption::TabType(p.tabs[i].type),
                                      p.tabs[i].type == QTextOption::DelimiterTab ? QChar(u'.') : QChar()));

@@ -553,6 +553,9 @@ void RtfReaderTest::structure_data() {
                                << "96L 288R";
     QTest::newRow("tab stops from the indent") << QByteArray(R"({\rtf1\pard\li720\tx1440 a\tab b})") << "tabs"
                                                << "48L";
+    QTest::newRow("tab stops from a hanging first line")
+        << QByteArray(R"({\rtf1\pard\li720\fi-360\tx1440 a\tab b})") << "tabs"
+        << "72L";
     QTest::newRow("PNG picture at its goal size")
         << R"({\rtf1{\pict\pngblip\picw8\pich4\picwgoal1440\pichgoal720 )" + pngHex(8, 4) + "}}"
         << "pictures"
