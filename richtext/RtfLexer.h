@@ -59,15 +59,18 @@ public:
         return {};
     }
 
-    // Passes over the data of \binN, which may hold any byte, braces included.
-    void skipBytes(qint64 count) {
+    // Takes the data of \binN, which may hold any byte, braces included.
+    QByteArrayView takeBytes(qint64 count) {
         const qint64 left = m_source.size() - m_pos;
-        m_pos += std::clamp<qint64>(count, 0, left);
+        const QByteArrayView bytes = m_source.sliced(m_pos, std::clamp<qint64>(count, 0, left));
+        m_pos += bytes.size();
+        return bytes;
     }
 
-private:
-    static bool isLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
-    static bool isDigit(char c) { return c >= '0' && c <= '9'; }
+    // How far into the source the tokens so far reach.
+    qsizetype position() const { return m_pos; }
+
+    // The value of a hexadecimal digit, or -1 for any other character.
     static int hexValue(char c) {
         if (isDigit(c))
             return c - '0';
@@ -77,6 +80,10 @@ private:
             return c - 'A' + 10;
         return -1;
     }
+
+private:
+    static bool isLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
+    static bool isDigit(char c) { return c >= '0' && c <= '9'; }
 
     bool at(qsizetype pos, bool (*test)(char)) const { return pos < m_source.size() && test(m_source[pos]); }
 

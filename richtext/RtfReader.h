@@ -7,8 +7,9 @@
 
 class QTextDocument;
 
-// Reads a rich-text (RTF) file into a QTextDocument. Safe on any input: malformed, truncated,
-// deeply nested or binary data gives a readable result or plain text, never a crash or a hang.
+// Reads a rich-text (RTF) file into a QTextDocument, with the tables, lists, links, bookmarks, notes
+// and pictures that word processors write. Safe on any input: malformed, truncated, deeply nested
+// or binary data gives a readable result or plain text, never a crash or a hang.
 namespace RtfReader {
 
 // Replaces the contents of document with the document described by rtf.
@@ -20,6 +21,14 @@ inline constexpr int MaxParagraphLength = 4096;
 // Breaks every paragraph longer than maxLength characters (at least 2) into paragraphs of at most
 // that length, after a blank where one is near the end, so that laying out any one is quick.
 void splitLongParagraphs(QTextDocument* document, int maxLength = MaxParagraphLength);
+
+// Where the next part of document to copy from position on ends: after whole top-level paragraphs
+// and tables of at least characters characters, and never within a table or between two items of
+// a list, so that a copy of the range through QTextDocumentFragment keeps them.
+int partEnd(const QTextDocument& document, int position, int characters);
+
+// Copies the pictures that read() added to from into to, which holds a copy of from's text.
+void copyPictures(const QTextDocument& from, QTextDocument* to);
 
 // A help text is far smaller than this; a larger file is not read at all.
 inline constexpr qint64 MaxFileSize = 2 * 1024 * 1024;

@@ -1,5 +1,6 @@
 #include "RtfReader.h"
 
+#include <QBuffer>
 #include <QDir>
 #include <QFile>
 #include <QRandomGenerator>
@@ -8,7 +9,10 @@
 #include <QTest>
 #include <QTextBlock>
 #include <QTextDocument>
+#include <QTextDocumentFragment>
 #include <QTextLayout>
+#include <QTextList>
+#include <QTextTable>
 
 #include <optional>
 
@@ -54,6 +58,95 @@ QByteArray randomBytes(int size, quint32 seed) {
     return bytes;
 }
 
+// A table's cells as "a|b/c|d": rows split by '/', cells by '|', paragraphs of a cell by '+', nested
+// tables in brackets; empty paragraphs are left out.
+QString cellTexts(const QTextTable* table) {
+    QStringList rows;
+    for (int row = 0; row < table->rows(); ++row) {
+        QStringList cells;
+        for (int column = 0; column < table->columns(); ++column) {
+            QStringList parts;
+            const QTextTableCell cell = table->cellAt(row, column);
+            for (auto it = cell.begin(); !it.atEnd(); ++it) {
+                if (const auto* nested = qobject_cast<const QTextTable*>(it.currentFrame()))
+                    parts.append('[' + cellTexts(nested) + ']');
+                else if (!it.currentBlock().text().isEmpty())
+                    parts.append(it.currentBlock().text());
+            }
+            cells.append(parts.join(u'+'));
+        }
+        rows.append(cells.join(u'|'));
+    }
+    return rows.join(u'/');
+}
+
+// One view of the document's structure, named by what it shows.
+QString structure(const QTextDocument& document, const QString& view) {
+    QStringList parts;
+    if (view == "text")
+        return document.toPlainText();
+    if (view == "tables" || view == "widths") {
+        for (QTextFrame* frame : document.rootFrame()->childFrames()) {
+            const auto* table = qobject_cast<const QTextTable*>(frame);
+            if (table && view == "tables") {
+                parts.append(cellTexts(table));
+            } else if (table) {
+                for (const QTextLength& width : table->format().columnWidthConstraints())
+                    parts.append(QString::number(width.rawValue()));
+            }
+        }
+        return parts.join(u' ');
+    }
+    for (QTextBlock block = document.begin(); block.isValid(); block = block.next()) {
+        if (view == "list" && block.textList()) {
+            const QTextList* list = block.textList();
+            const QString marker = list->format().style() == QTextListFormat::ListDisc     ? "disc"
+                                   : list->format().style() == QTextListFormat::ListCircle ? "circle"
+                                   : list->format().style() == QTextListFormat::ListSquare
+                                       ? "square"
+                                       : list->itemText(block);
+            parts.append(marker + ' ' + block.text());
+        }
+        if (view == "tabs") {
+            for (const QTextOption::Tab& tab : block.blockFormat().tabPositions())
+                parts.append(QString::number(tab.position) + (tab.type == QTextOption::RightTab ? "R" : "L"));
+        }
+        for (auto it = block.begin(); !it.atEnd(); ++it) {
+            const QTextFragment fragment = it.fragment();
+            const QTextCharFormat format = fragment.charFormat();
+            if (view == "anchors" && format.isAnchor())
+                parts.append(format.anchorHref() + '#' + format.anchorNames().join(u',') + '=' +
+                             fragment.text());
+            if (view == "marks" && format.verticalAlignment() == QTextCharFormat::AlignSuperScript)
+                parts.append(fragment.text());
+            if (view == "capitals" && format.fontCapitalization() != QFont::MixedCase)
+                parts.append(QString::number(format.fontCapitalization()) + ':' + fragment.text());
+            if (view == "pictures" && format.isImageFormat()) {
+                const QTextImageFormat image = format.toImageFormat();
+                const QImage picture =
+                    document.resource(QTextDocument::ImageResource, image.name()).value<QImage>();
+                parts.append(QStringLiteral("%1x%2 of %3x%4")
+                                 .arg(image.width())
+                                 .arg(image.height())
+                                 .arg(picture.width())
+                                 .arg(picture.height()));
+            }
+        }
+    }
+    return parts.join(u' ');
+}
+
+// A PNG picture of the given size as the hex digits that a word processor writes.
+QByteArray pngHex(int width, int height) {
+    QImage image(width, height, QImage::Format_RGB32);
+    image.fill(Qt::red);
+    QByteArray png;
+    QBuffer buffer(&png);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, "PNG");
+    return png.toHex();
+}
+
 } // namespace
 
 class RtfReaderTest : public QObject {
@@ -76,6 +169,9 @@ private slots:
     void paragraphFormat_data();
     void paragraphFormat();
     void wordProcessorDocument();
+    void structure_data();
+    void structure();
+    void writerDocument();
 
     // Damaged and hostile input.
     void damagedInput_data();
@@ -105,8 +201,9 @@ void RtfReaderTest::plainText_data() {
     QTest::newRow("line and tab") << QByteArray(R"({\rtf1 A\line B\tab C})") << "A\u2028B\tC";
     QTest::newRow("source line ends") << QByteArray("{\\rtf1 Hel\r\nlo\\\r\nWorld}") << "Hello\nWorld";
     QTest::newRow("section and page") << QByteArray(R"({\rtf1 A\sect B\page C})") << "A\nB\nC";
+    // Each cell of a table starts with a frame mark of Qt's text engine, and the table ends with one.
     QTest::newRow("table") << QByteArray(R"({\rtf1 \trowd\cellx1000\cellx2000 A\cell B\cell\row C})")
-                           << "A\tB\t\nC";
+                           << "\uFDD0A\uFDD0B\uFDD1C";
     QTest::newRow("escaped characters") << QByteArray(R"({\rtf1 \{a\}\\})") << "{a}\\";
     QTest::newRow("non-breaking space, optional and non-breaking hyphens")
         << QByteArray(R"({\rtf1 a\~b\-c\_d})") << "a\u00A0b\u00ADc\u2011d";
@@ -127,8 +224,10 @@ void RtfReaderTest::skippedGroups_data() {
     QTest::newRow("info") << QByteArray(R"({\rtf1{\info{\title T}{\author Me}}Text})") << "Text";
     QTest::newRow("stylesheet") << QByteArray(R"({\rtf1{\stylesheet{\s0 Normal;}{\s1 Heading 1;}}Text})")
                                 << "Text";
-    QTest::newRow("picture") << QByteArray(R"({\rtf1 A{\pict\pngblip\picw10 89504e470d0a1a0a}B})") << "AB";
-    QTest::newRow("binary picture data") << QByteArray(R"({\rtf1 A{\pict\bin4 }}}}}B})") << "AB";
+    // A picture's data is no text; the picture itself, here a placeholder, is one object character.
+    QTest::newRow("picture") << QByteArray(R"({\rtf1 A{\pict\pngblip\picw10 89504e470d0a1a0a}B})")
+                             << "A\uFFFCB";
+    QTest::newRow("binary picture data") << QByteArray(R"({\rtf1 A{\pict\bin4 }}}}}B})") << "A\uFFFCB";
     QTest::newRow("header and footer") << QByteArray(R"({\rtf1{\header Page}{\footerr Foot}Text})") << "Text";
     QTest::newRow("unknown starred") << QByteArray(R"({\rtf1{\*\mynewthing {nested} text}Text})") << "Text";
     QTest::newRow("field") << QByteArray(R"({\rtf1 See {\field{\*\fldinst HYPERLINK "x"}{\fldrslt site}}.})")
@@ -137,8 +236,8 @@ void RtfReaderTest::skippedGroups_data() {
                                         R"({\rtf1{\*\listtable{\list{\listlevel{\leveltext\'01\'b7;}}}})"
                                         R"({\*\listoverridetable{\listoverride\ls1}}Text})")
                                  << "Text";
-    QTest::newRow("numbering text kept")
-        << QByteArray(R"({\rtf1{\pntext 1.\tab}{\*\pn\pnlvlbody{\pntxta .}}Item})") << "1.\tItem";
+    QTest::newRow("numbering text left to the list")
+        << QByteArray(R"({\rtf1{\pntext 1.\tab}{\*\pn\pnlvlbody{\pntxta .}}Item})") << "Item";
     QTest::newRow("numbering definition") << QByteArray(R"({\rtf1{\pn\pnlvlblt{\pntxtb x}}Item})") << "Item";
     QTest::newRow("document store")
         << QByteArray(R"({\rtf1{\*\themedata 0123}{\*\colorschememapping 3c3f}{\*\latentstyles\lsdstimax376)"
@@ -352,8 +451,9 @@ void RtfReaderTest::wordProcessorDocument() {
 )";
     QTextDocument document;
     RtfReader::read(rtf, &document);
+    // The bullets are the list's own, not text.
     QCOMPARE(document.toPlainText(),
-             "Courtvane Help\nKeys you can press:\n•\tStart\n•\tStop\nSee the site for more.");
+             "Courtvane Help\nKeys you can press:\nStart\nStop\nSee the site for more.");
 
     const std::optional<QTextCharFormat> title = formatOf(document, "Courtvane Help");
     QVERIFY(title);
@@ -365,12 +465,15 @@ void RtfReaderTest::wordProcessorDocument() {
 
     const QTextBlockFormat bullet = blockFormatOf(document, "Stop");
     QCOMPARE(bullet.leftMargin(), 48.0);
-    QCOMPARE(bullet.textIndent(), -24.0);
-    // The tab after the bullet reaches the left indent, where the item's further lines start.
+    // Both items are in one bulleted list, whose bullets stand before the left indent.
+    const QTextBlock item = document.find("Stop").block();
+    QVERIFY(item.textList());
+    QCOMPARE(item.textList()->format().style(), QTextListFormat::ListDisc);
+    QCOMPARE(item.textList(), document.find("Start").block().textList());
+    QCOMPARE(item.textList()->format().indent(), 0);
     document.setTextWidth(400);
     document.size();
-    const QTextBlock item = document.find("Stop").block();
-    QCOMPARE(item.layout()->lineAt(0).cursorToX(item.text().indexOf("Stop")), bullet.leftMargin());
+    QCOMPARE(item.layout()->lineAt(0).cursorToX(0), bullet.leftMargin());
 
     const std::optional<QTextCharFormat> link = formatOf(document, "the site");
     QVERIFY(link);
@@ -379,6 +482,138 @@ void RtfReaderTest::wordProcessorDocument() {
     const std::optional<QTextCharFormat> after = formatOf(document, "for more");
     QVERIFY(after);
     QVERIFY(!after->fontUnderline());
+}
+
+void RtfReaderTest::structure_data() {
+    QTest::addColumn<QByteArray>("rtf");
+    QTest::addColumn<QString>("view");
+    QTest::addColumn<QString>("expected");
+    const QByteArray row = R"(\trowd\cellx1500\cellx4500 )";
+    QTest::newRow("table of 2 x 2 cells") << R"({\rtf1 )" + row + R"(\intbl A\cell B\cell\row )" + row +
+                                                 R"(\intbl C\cell D\cell\row\pard After})"
+                                          << "tables"
+                                          << "A|B/C|D";
+    QTest::newRow("cell widths") << R"({\rtf1 )" + row + R"(\intbl A\cell B\cell\row})"
+                                 << "widths"
+                                 << "100 200";
+    QTest::newRow("paragraphs in a cell")
+        << QByteArray(R"({\rtf1\trowd\cellx900\pard\intbl one\par two\cell\row})") << "tables"
+        << "one+two";
+    QTest::newRow("nested table, its fallback skipped")
+        << QByteArray(
+               R"({\rtf1\trowd\cellx3000\cellx6000\pard\intbl A\cell\pard\intbl\itap2 x\nestcell y\nestcell)"
+               R"({\*\nesttableprops\trowd\cellx1000\cellx2000\nestrow}{\nonesttables x\tab y\par})"
+               R"(\pard\intbl\cell\row})")
+        << "tables"
+        << "A|[x|y]";
+    const QByteArray lists = R"({\rtf1{\*\listtable{\list{\listlevel\levelnfc0{\leveltext\'02\'00.;}})"
+                             R"({\listlevel\levelnfc23{\leveltext\'01\u-3913 ?;}}\listid7}})"
+                             R"({\*\listoverridetable{\listoverride\listid7\ls1}})";
+    QTest::newRow("numbered list") << lists +
+                                          R"({\listtext 1.\tab}\ls1 One\par Two\par Three\par\pard After})"
+                                   << "list"
+                                   << "1. One 2. Two 3. Three";
+    QTest::newRow("bulleted sublevel") << lists + R"(\ls1 One\par\ilvl1 Sub\par\ilvl0 Two\par})"
+                                       << "list"
+                                       << "1. One disc Sub 2. Two";
+    QTest::newRow("older numbering") << QByteArray(
+                                            R"({\rtf1{\*\pn\pnlvlbody\pnucrm}A\par{\*\pn\pnlvlbody\pnucrm}B)"
+                                            R"(\par\pard C\par{\*\pn\pnlvlblt}D})")
+                                     << "list"
+                                     << "I. A II. B disc D";
+    QTest::newRow("link") << QByteArray(R"({\rtf1 See {\field{\*\fldinst{HYPERLINK "https://example.org/" }})"
+                                        R"({\fldrslt{\ul site}}} now})")
+                          << "anchors"
+                          << "https://example.org/#=site";
+    QTest::newRow("internal link and bookmark")
+        << QByteArray(
+               R"({\rtf1{\field{\*\fldinst HYPERLINK \\l "keys"}{\fldrslt Keys}}\par{\*\bkmkstart keys})"
+               R"({\*\bkmkend keys}Key table})")
+        << "anchors"
+        << "#keys#=Keys #keys=K";
+    QTest::newRow("footnote at the end")
+        << QByteArray(
+               R"({\rtf1 Clock{\super\chftn}{\footnote\pard{\super\chftn} Stops at zero.} runs.\par Next})")
+        << "text"
+        << "Clock1 runs.\nNext\n\n1 Stops at zero.";
+    QTest::newRow("footnote marks") << QByteArray(
+                                           R"({\rtf1 A\chftn{\footnote\chftn x} B\chftn{\footnote\chftn y}})")
+                                    << "marks"
+                                    << "1 2 1 2";
+    QTest::newRow("hidden and deleted text")
+        << QByteArray(R"({\rtf1 shown {\v hidden\par} {\deleted gone}\v0 kept})") << "text"
+        << "shown  kept";
+    QTest::newRow("capitals") << QByteArray(R"({\rtf1 {\caps big} {\scaps small} none})") << "capitals"
+                              << "1:big 3:small";
+    QTest::newRow("symbol bullet by name") << QByteArray(R"({\rtf1{\fonttbl{\f1 Symbol;}{\f2 Wingdings;}})"
+                                                         R"({\f1\'b7 a} {\f2\'a7 b} {\f2\u-3844 ?c}})")
+                                           << "text"
+                                           << "• a ▪ b ✓c";
+    QTest::newRow("tab stops") << QByteArray(R"({\rtf1\pard\tx1440\tqr\tx4320 a\tab b\tab c})") << "tabs"
+                               << "96L 288R";
+    QTest::newRow("tab stops from the indent") << QByteArray(R"({\rtf1\pard\li720\tx1440 a\tab b})") << "tabs"
+                                               << "48L";
+    QTest::newRow("tab stops from a hanging first line")
+        << QByteArray(R"({\rtf1\pard\li720\fi-360\tx1440 a\tab b})") << "tabs"
+        << "72L";
+    QTest::newRow("PNG picture at its goal size")
+        << R"({\rtf1{\pict\pngblip\picw8\pich4\picwgoal1440\pichgoal720 )" + pngHex(8, 4) + "}}"
+        << "pictures"
+        << "96x48 of 8x4";
+    QTest::newRow("picture scaled")
+        << R"({\rtf1{\pict\pngblip\picwgoal120\pichgoal60\picscalex1200\picscaley600 )" + pngHex(8, 4) + "}}"
+        << "pictures"
+        << "96x24 of 8x4";
+    QTest::newRow("picture of another kind")
+        << QByteArray(R"({\rtf1{\pict\wmetafile8\picwgoal1440 0100}})") << "pictures"
+        << "24x24 of 24x24";
+    QTest::newRow("picture too large to decode") << R"({\rtf1{\pict\pngblip )" + pngHex(4097, 1) + "}}"
+                                                 << "pictures"
+                                                 << "24x24 of 24x24";
+}
+
+void RtfReaderTest::structure() {
+    QFETCH(QByteArray, rtf);
+    QFETCH(QString, view);
+    QTextDocument document;
+    RtfReader::read(rtf, &document);
+    QTEST(::structure(document, view), "expected");
+}
+
+void RtfReaderTest::writerDocument() {
+    // Saved by a word processor: a heading, a numbered list, a 3 x 3 table, a link, a footnote and a
+    // picture, each where the page has it.
+    QFile file(QFINDTESTDATA("data/writer-page.rtf"));
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QTextDocument document;
+    RtfReader::read(file.readAll(), &document);
+    const QString text = ::structure(document, "text");
+    QVERIFY2(text.startsWith("Game clock\nSteps to start:\n"), qPrintable(text));
+    QCOMPARE(formatOf(document, "Game clock")->fontWeight(), QFont::Bold);
+    // The heading is in a list without numbers, so it is no list item and not indented as one.
+    QCOMPARE(blockFormatOf(document, "Game clock").leftMargin(), 0.0);
+    QCOMPARE(::structure(document, "list"), "1. Set the period 2. Press start 3. Watch the buzzer");
+    QCOMPARE(::structure(document, "tables"), "Key|Action|Default/S|Start|Space/H|Horn|F2");
+    QCOMPARE(::structure(document, "anchors"), "https://example.org/rules#=the rules");
+    QCOMPARE(::structure(document, "marks"), "1 1");
+    QVERIFY2(text.endsWith("details1.\nLogo: \uFFFC\n\n1\tRules of the league."), qPrintable(text));
+    QCOMPARE(::structure(document, "pictures"), "96x48 of 8x4");
+
+    // Copied in small parts, as the help window takes it in, every structure comes through.
+    QTextDocument copy;
+    QTextCursor to(&copy);
+    for (int position = 0; position < document.characterCount() - 1;) {
+        const int end = RtfReader::partEnd(document, position, 10);
+        QVERIFY(end > position);
+        QTextCursor from(&document);
+        from.setPosition(position);
+        from.setPosition(end, QTextCursor::KeepAnchor);
+        to.insertFragment(QTextDocumentFragment(from));
+        position = end;
+    }
+    RtfReader::copyPictures(document, &copy);
+    for (const QString view : {"text", "list", "tables", "anchors", "marks", "pictures"})
+        QCOMPARE(::structure(copy, view), ::structure(document, view));
 }
 
 void RtfReaderTest::damagedInput_data() {
