@@ -1,6 +1,7 @@
 #include "frmHelp.h"
 
 #include "KeyCommands.h"
+#include "RtfReader.h"
 #include "Twips.h"
 
 #include <QDesktopServices>
@@ -210,6 +211,9 @@ void frmHelp::showNextPart() {
     QTextCursor cursor(m_rtbHelp->document());
     cursor.movePosition(QTextCursor::End);
     cursor.beginEditBlock();
+    // The pictures are resources of the document they were read into, not part of its text.
+    if (first)
+        RtfReader::copyPictures(*m_read, m_rtbHelp->document());
     if (m_tableRow >= 0 || isLongTable(m_nextItem.currentFrame()))
         showNextRows(cursor);
     else

@@ -301,14 +301,34 @@ void TestHelp::headingsAreBoldAndLarger() {
 }
 
 void TestHelp::helpFileIsCleanRichText() {
-    const QString text = openHelp()->rtbHelp()->toPlainText();
+    const QTextDocument* document = openHelp()->rtbHelp()->document();
+    const QString text = document->toPlainText();
     // Nothing of the file's markup may show through to the reader.
     QVERIFY(!text.contains(QLatin1Char('\\')));
     QVERIFY(!text.contains(QLatin1Char('{')));
     QVERIFY(!text.contains(QLatin1Char('}')));
     QVERIFY(!text.contains(QStringLiteral("Arial")));
-    // The lists come out as bullets.
-    QVERIFY(text.contains(QChar(0x2022)));
+    // The lists come out as bulleted lists, the keys as a table, and every contents entry leads
+    // to a place in the text.
+    bool bulleted = false;
+    bool table = false;
+    QStringList links;
+    QStringList targets;
+    for (QTextBlock block = document->begin(); block.isValid(); block = block.next()) {
+        bulleted |= block.textList() && block.textList()->format().style() == QTextListFormat::ListDisc;
+        table |= QTextCursor(block).currentTable() != nullptr;
+        for (auto run = block.begin(); !run.atEnd(); ++run) {
+            const QTextCharFormat format = run.fragment().charFormat();
+            if (format.anchorHref().startsWith(QLatin1Char('#')))
+                links.append(format.anchorHref().mid(1));
+            targets += format.anchorNames();
+        }
+    }
+    QVERIFY(bulleted);
+    QVERIFY(table);
+    QVERIFY(!links.isEmpty());
+    for (const QString& link : std::as_const(links))
+        QVERIFY2(targets.contains(link), qPrintable(link));
 }
 
 void TestHelp::missingFileShowsTheMessage() {
