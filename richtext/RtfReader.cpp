@@ -1285,7 +1285,9 @@ private:
         paragraphFormat();
         if (m_breakPending) {
             flushRun();
-            m_cursor.insertBlock();
+            // The block's own character format is the one its list marker is drawn in: that of the
+            // text it opens with, not of the paragraph before.
+            m_cursor.insertBlock(m_cursor.blockFormat(), m_runFormat);
             m_breakPending = false;
         }
     }

@@ -107,6 +107,9 @@ QString structure(const QTextDocument& document, const QString& view) {
                                        : list->itemText(block);
             parts.append(marker + ' ' + block.text());
         }
+        // A list's marker is drawn in its block's own character format.
+        if (view == "marker size" && block.textList())
+            parts.append(QString::number(block.charFormat().fontPointSize()));
         if (view == "tabs") {
             for (const QTextOption::Tab& tab : block.blockFormat().tabPositions())
                 parts.append(QString::number(tab.position) + (tab.type == QTextOption::RightTab ? "R" : "L"));
@@ -521,6 +524,9 @@ void RtfReaderTest::structure_data() {
                                             R"(\par\pard C\par{\*\pn\pnlvlblt}D})")
                                      << "list"
                                      << "I. A II. B disc D";
+    QTest::newRow("marker in its item's size, not the heading's")
+        << QByteArray(R"({\rtf1\fs40 Heading\par\pard\fs20{\*\pn\pnlvlblt}Item\par})") << "marker size"
+        << "10";
     QTest::newRow("link") << QByteArray(R"({\rtf1 See {\field{\*\fldinst{HYPERLINK "https://example.org/" }})"
                                         R"({\fldrslt{\ul site}}} now})")
                           << "anchors"
