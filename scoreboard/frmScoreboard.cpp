@@ -227,7 +227,8 @@ void frmScoreboard::moveToNextScreen() {
 }
 
 std::optional<BoardDisplay> frmScoreboard::focusedDisplay() const {
-    const QWidget* focused = QApplication::focusWidget();
+    // The board's own focus, which keys reach even where no window manager makes it active.
+    const QWidget* focused = focusWidget();
     for (const DisplayParts& parts : m_displays) {
         if (focused && (focused == parts.frame || std::find(parts.digits->begin(), parts.digits->end(),
                                                             focused) != parts.digits->end()))
@@ -242,6 +243,8 @@ bool frmScoreboard::focusNextPrevChild(bool next) {
     for (const DisplayParts& parts : m_displays)
         if (parts.display == target)
             (*parts.digits)[0]->setFocus(next ? Qt::TabFocusReason : Qt::BacktabFocusReason);
+    // An inactive window moves its focus without telling the application.
+    showFocusRings();
     return true;
 }
 

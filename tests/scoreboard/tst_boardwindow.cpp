@@ -108,6 +108,8 @@ void tst_BoardWindow::keyboardReach_data() {
                                              << "B" << visitor << "desk" << 0.0 << false;
     QTest::newRow("Shift+Tab past home") << ""
                                          << "BBBB" << period << "desk" << 0.0 << false;
+    QTest::newRow("Tab on a board that is not the active window") << ""
+                                                                  << "ITT" << home << "desk" << 0.0 << false;
     QTest::newRow("click on a frame") << ""
                                       << "h" << home << "desk" << 0.0 << false;
     QTest::newRow("1920x1080 from a score") << ""
@@ -141,10 +143,17 @@ void tst_BoardWindow::keyboardReach() {
         modSettings::writeWindowPlace({seed, true});
 
     showBoard();
+    QWidget other;
     for (const QChar key : keys) {
-        QWidget* target = QApplication::focusWidget();
+        // Keys go to the board's focus, active or not, as the window system delivers them.
+        QWidget* target = m_board->focusWidget();
         QVERIFY(target);
         switch (key.unicode()) {
+        case 'I':
+            other.show();
+            other.activateWindow();
+            QTRY_VERIFY(other.isActiveWindow());
+            break;
         case 'T':
             QTest::keyClick(target, Qt::Key_Tab);
             break;
