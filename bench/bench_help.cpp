@@ -27,6 +27,28 @@ struct Case {
     qint64 sparseSize = 0;
 };
 
+// The board's 50 ms timer, and the longest it has waited between two ticks since it started.
+class TickGaps {
+public:
+    TickGaps() {
+        m_tick.setInterval(50);
+        QObject::connect(&m_tick, &QTimer::timeout, &m_tick, [this] {
+            longest = std::max(longest, m_clock.elapsed() - m_last);
+            m_last = m_clock.elapsed();
+        });
+        m_clock.start();
+        m_tick.start();
+    }
+    qint64 elapsed() const { return m_clock.elapsed(); }
+
+    qint64 longest = 0;
+
+private:
+    QElapsedTimer m_clock;
+    QTimer m_tick;
+    qint64 m_last = 0;
+};
+
 bool make(const Case& c, const QString& path) {
     if (c.contents.isEmpty())
         return ::mkfifo(QFile::encodeName(path).constData(), 0600) == 0;
@@ -36,30 +58,20 @@ bool make(const Case& c, const QString& path) {
 }
 
 void measure(const char* name) {
-    qint64 last = 0;
-    qint64 longest = 0;
-    QElapsedTimer clock;
-    QTimer tick;
-    tick.setInterval(50);
-    QObject::connect(&tick, &QTimer::timeout, &tick, [&] {
-        longest = std::max(longest, clock.elapsed() - last);
-        last = clock.elapsed();
-    });
-    clock.start();
-    tick.start();
+    TickGaps ticks;
     frmHelp* help = frmHelp::showHelp();
     const bool loaded = QTest::qWaitFor([help] { return !help->loading(); }, 120000);
-    const qint64 filled = clock.elapsed();
+    const qint64 filled = ticks.elapsed();
     QTest::qWait(200);
-    const qint64 opening = longest;
+    const qint64 opening = ticks.longest;
     // A new width lays the whole text out again, a step at a time, on the event loop.
-    longest = 0;
+    ticks.longest = 0;
     help->resize(help->width() - 100, help->height());
     QTest::qWait(5000);
     std::printf(
         "%-28s longest wait between ticks %4lld ms opening, %4lld ms on a resize; text in after %6lld ms, "
         "%9lld characters%s\n",
-        name, static_cast<long long>(opening), static_cast<long long>(longest),
+        name, static_cast<long long>(opening), static_cast<long long>(ticks.longest),
         static_cast<long long>(filled), static_cast<long long>(help->rtbHelp()->document()->characterCount()),
         loaded ? "" : " (unfinished)");
     frmHelp::instance()->close();
@@ -80,23 +92,13 @@ void measureTable(int rows) {
                 .firstCursorPosition()
                 .insertText(QStringLiteral("Press the start key"));
     }
-    qint64 last = 0;
-    qint64 longest = 0;
-    QElapsedTimer clock;
-    QTimer tick;
-    tick.setInterval(50);
-    QObject::connect(&tick, &QTimer::timeout, &tick, [&] {
-        longest = std::max(longest, clock.elapsed() - last);
-        last = clock.elapsed();
-    });
-    clock.start();
-    tick.start();
+    TickGaps ticks;
     help->showHelpText({document, {}});
     const bool loaded = QTest::qWaitFor([help] { return !help->loading(); }, 120000);
-    const qint64 filled = clock.elapsed();
+    const qint64 filled = ticks.elapsed();
     QTest::qWait(200);
     std::printf("a table of %6d rows        longest wait between ticks %4lld ms; text in after %6lld ms%s\n",
-                rows, static_cast<long long>(longest), static_cast<long long>(filled),
+                rows, static_cast<long long>(ticks.longest), static_cast<long long>(filled),
                 loaded ? "" : " (unfinished)");
     help->close();
     QTest::qWait(50);
