@@ -55,11 +55,7 @@ void Shape::setFilled(bool filled) {
     update();
 }
 
-const QPainterPath& Shape::path(double pen) {
-    const PathKey key{size(), m_kind, pen};
-    if (key == m_pathKey)
-        return m_path;
-    m_pathKey = key;
+void Shape::makePaths(double pen) {
 
     // The outline is drawn inside the control's bounds, as a frame of the given width.
     QRectF area = QRectF(rect()).adjusted(pen / 2, pen / 2, -pen / 2, -pen / 2);
@@ -83,16 +79,20 @@ const QPainterPath& Shape::path(double pen) {
         break;
     }
     }
-    return m_path;
+    m_stroke = QPainterPathStroker(QPen(Qt::black, pen)).createStroke(m_path);
 }
 
 void Shape::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
     const double pen = m_hasBorder ? m_borderWidth : 0.0;
-    const QPainterPath& outline = path(pen);
+    const PathKey key{size(), m_kind, pen};
+    if (!(key == m_pathKey)) {
+        m_pathKey = key;
+        makePaths(pen);
+    }
     if (m_filled)
-        painter.fillPath(outline, toQColor(m_fillColor));
+        painter.fillPath(m_path, toQColor(m_fillColor));
     if (m_hasBorder)
-        painter.strokePath(outline, QPen(toQColor(m_borderColor), pen));
+        painter.fillPath(m_stroke, toQColor(m_borderColor));
 }

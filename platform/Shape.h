@@ -39,14 +39,15 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
-    // What the outline depends on: the path is built again only when one of these changes.
+    // What the figure depends on: its area and outline are built again only when one of these
+    // changes.
     struct PathKey {
         QSize size;
         Kind kind = Kind::Rectangle;
         double pen = -1;
         bool operator==(const PathKey&) const = default;
     };
-    const QPainterPath& path(double pen);
+    void makePaths(double pen);
 
     Kind m_kind = Kind::Rectangle;
     int m_borderWidth = 1;
@@ -56,4 +57,6 @@ private:
     bool m_filled = false;
     PathKey m_pathKey;
     QPainterPath m_path;
+    // The outline's stroke as a shape of its own, filled in the border colour.
+    QPainterPath m_stroke;
 };
