@@ -199,12 +199,12 @@ void UnfitForm(QWidget* form) {
         return;
     fitted = false;
     for (const StretchInfo& info : stretchList) {
-        if (!info.control || info.control->parent() != form)
+        auto* control = qobject_cast<Control*>(info.control.data());
+        if (!control || control->parent() != form || (info.Left != 0 && info.Top != 0))
             continue;
-        if (info.Left == 0)
-            info.control->setProperty("Left", 0.0);
-        if (info.Top == 0)
-            info.control->setProperty("Top", 0.0);
+        control->setBoundsTwips(info.Left == 0 ? 0.0 : control->leftTwips(),
+                                info.Top == 0 ? 0.0 : control->topTwips(), control->widthTwips(),
+                                control->heightTwips());
     }
 }
 

@@ -56,7 +56,6 @@ void Shape::setFilled(bool filled) {
 }
 
 void Shape::makePaths(double pen) {
-
     // The outline is drawn inside the control's bounds, as a frame of the given width.
     QRectF area = QRectF(rect()).adjusted(pen / 2, pen / 2, -pen / 2, -pen / 2);
     if (m_kind == Kind::Circle) {
@@ -79,7 +78,7 @@ void Shape::makePaths(double pen) {
         break;
     }
     }
-    m_stroke = QPainterPathStroker(QPen(Qt::black, pen)).createStroke(m_path);
+    m_stroke = pen > 0 ? QPainterPathStroker(QPen(Qt::black, pen)).createStroke(m_path) : QPainterPath();
 }
 
 void Shape::paintEvent(QPaintEvent*) {
@@ -87,7 +86,7 @@ void Shape::paintEvent(QPaintEvent*) {
     painter.setRenderHint(QPainter::Antialiasing);
     const double pen = m_hasBorder ? m_borderWidth : 0.0;
     const PathKey key{size(), m_kind, pen};
-    if (!(key == m_pathKey)) {
+    if (key != m_pathKey) {
         m_pathKey = key;
         makePaths(pen);
     }
