@@ -1,6 +1,7 @@
 #include "modStretch.h"
 
 #include "Control.h"
+#include "PolyLED.h"
 #include "Twips.h"
 
 #include <QVariant>
@@ -39,14 +40,20 @@ template <typename T> void write(QObject& control, const char* property, const s
         control.setProperty(property, QVariant::fromValue(*value));
 }
 
-void apply(QObject& control, const StretchValues& values) {
-    write(control, "Left", values.Left);
-    write(control, "Top", values.Top);
-    write(control, "Width", values.Width);
-    write(control, "Height", values.Height);
+// The new values of one control, its position and size in a single geometry change: each move of
+// a widget on its own sends its events and marks the areas it leaves and enters.
+// Every record is of a Control, as StretchForm takes only those.
+void apply(Control& control, const StretchValues& values) {
     write(control, "FontSize", values.FontSize);
     write(control, "BorderWidth", values.BorderWidth);
-    write(control, "Size", values.Size);
+    const double left = values.Left ? double(*values.Left) : control.leftTwips();
+    const double top = values.Top ? double(*values.Top) : control.topTwips();
+    auto* digit = qobject_cast<PolyLED*>(&control);
+    if (digit && values.Size)
+        digit->setPlacement(left, top, *values.Size);
+    else
+        control.setBoundsTwips(left, top, values.Width.value_or(control.widthTwips()),
+                               values.Height.value_or(control.heightTwips()));
 }
 
 QSize frameTwips(const QWidget* form) {
@@ -143,15 +150,15 @@ void ResizeForm(QWidget* form) {
     const double heightRatio = double(outer.height()) / origHeight;
 
     // Painting is suspended rather than the window hidden, so no intermediate layout is drawn and
-    // the window keeps the keyboard focus, which hiding it would take away.
+    // the window keeps the keyboard focus, which hiding it would take away. Enabling it again asks
+    // for one paint of the whole window, which comes once the resize has been handled.
     form->setUpdatesEnabled(false);
     for (const StretchInfo& info : stretchList) {
         // A control destroyed since the record leaves an empty reference behind.
-        if (info.control)
-            apply(*info.control, scaleRecord(info, widthRatio, heightRatio));
+        if (auto* control = qobject_cast<Control*>(info.control.data()))
+            apply(*control, scaleRecord(info, widthRatio, heightRatio));
     }
     form->setUpdatesEnabled(true);
-    form->repaint();
 }
 
 Fit fitCentred(QSizeF area, QSizeF board) {
@@ -171,20 +178,20 @@ void FitForm(QWidget* form) {
 
     form->setUpdatesEnabled(false);
     for (const StretchInfo& info : stretchList) {
-        if (!info.control)
+        auto* control = qobject_cast<Control*>(info.control.data());
+        if (!control)
             continue;
         StretchValues values = scaleRecord(info, fit.scale, fit.scale);
         // Controls placed on the window itself move with the board's corner, even from a recorded
         // 0; those inside a frame keep their place in it.
-        if (info.control->parent() == form) {
+        if (control->parent() == form) {
             values.Left = float(fit.scale * info.Left + fit.left);
             values.Top = float(fit.scale * info.Top + fit.top);
         }
-        apply(*info.control, values);
+        apply(*control, values);
     }
     fitted = true;
     form->setUpdatesEnabled(true);
-    form->repaint();
 }
 
 void UnfitForm(QWidget* form) {
@@ -192,12 +199,12 @@ void UnfitForm(QWidget* form) {
         return;
     fitted = false;
     for (const StretchInfo& info : stretchList) {
-        if (!info.control || info.control->parent() != form)
+        auto* control = qobject_cast<Control*>(info.control.data());
+        if (!control || control->parent() != form || (info.Left != 0 && info.Top != 0))
             continue;
-        if (info.Left == 0)
-            info.control->setProperty("Left", 0.0);
-        if (info.Top == 0)
-            info.control->setProperty("Top", 0.0);
+        control->setBoundsTwips(info.Left == 0 ? 0.0 : control->leftTwips(),
+                                info.Top == 0 ? 0.0 : control->topTwips(), control->widthTwips(),
+                                control->heightTwips());
     }
 }
 

@@ -8,6 +8,7 @@
 
 Label::Label(QWidget* parent, const QString& name, int index) : Control(parent, name, index) {
     setAttribute(Qt::WA_TranslucentBackground);
+    makeFont();
 }
 
 void Label::setCaption(const QString& caption) {
@@ -24,6 +25,7 @@ void Label::setFontSize(double points) {
     if (points == m_fontSize)
         return;
     m_fontSize = points;
+    makeFont();
     update();
 }
 
@@ -31,6 +33,7 @@ void Label::setFontFamily(const QString& family) {
     if (family == m_family)
         return;
     m_family = family;
+    makeFont();
     update();
 }
 
@@ -38,6 +41,7 @@ void Label::setBold(bool bold) {
     if (bold == m_bold)
         return;
     m_bold = bold;
+    makeFont();
     update();
 }
 
@@ -55,13 +59,16 @@ void Label::setAlignment(Qt::Alignment alignment) {
     update();
 }
 
+void Label::makeFont() {
+    m_font = QFont(m_family);
+    m_font.setPixelSize(Twips::fontPixelSize(m_fontSize));
+    m_font.setBold(m_bold);
+}
+
 void Label::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     painter.setRenderHint(QPainter::TextAntialiasing);
-    QFont font(m_family);
-    font.setPixelSize(Twips::fontPixelSize(m_fontSize));
-    font.setBold(m_bold);
-    painter.setFont(font);
+    painter.setFont(m_font);
     painter.setPen(toQColor(m_foreColor));
     painter.drawText(rect(), int(m_alignment) | Qt::TextSingleLine, m_caption);
 }

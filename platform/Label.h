@@ -4,6 +4,8 @@
 
 #include "Types.h"
 
+#include <QFont>
+
 // A caption: text in one font and colour on a transparent background.
 class Label : public Control {
     Q_OBJECT
@@ -36,10 +38,14 @@ protected:
     void mousePressEvent(QMouseEvent* event) override;
 
 private:
+    void makeFont();
+
     QString m_caption;
     QString m_family = QStringLiteral("Arial");
     double m_fontSize = 8.25;
     bool m_bold = false;
     Colour m_foreColor = 0;
     Qt::Alignment m_alignment = Qt::AlignHCenter | Qt::AlignTop;
+    // Built from the family, size and weight when one of them changes rather than on every paint.
+    QFont m_font;
 };

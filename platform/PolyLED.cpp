@@ -4,6 +4,7 @@
 
 #include <QKeyEvent>
 #include <QPainter>
+#include <QPixmapCache>
 
 #include <array>
 #include <cmath>
@@ -118,14 +119,27 @@ void PolyLED::setBackColor(Colour colour) {
     update();
 }
 
-void PolyLED::setSize(double pixels) {
+namespace {
+
+int roundedSize(double pixels) {
     // The comparisons also send NaN to the smallest size instead of into an undefined conversion.
     const double rounded = std::nearbyint(pixels);
-    const int size = rounded >= 32767 ? 32767 : rounded >= 1 ? static_cast<int>(rounded) : 1;
+    return rounded >= 32767 ? 32767 : rounded >= 1 ? static_cast<int>(rounded) : 1;
+}
+
+} // namespace
+
+void PolyLED::setSize(double pixels) {
+    const int size = roundedSize(pixels);
     if (size == m_size)
         return;
     m_size = size;
     setBoundsTwips(leftTwips(), topTwips(), Twips::fromPixels(widthForSize(size)), Twips::fromPixels(size));
+}
+
+void PolyLED::setPlacement(double leftTwips, double topTwips, double pixels) {
+    m_size = roundedSize(pixels);
+    setBoundsTwips(leftTwips, topTwips, Twips::fromPixels(widthForSize(m_size)), Twips::fromPixels(m_size));
 }
 
 int PolyLED::widthForSize(int size) {
@@ -133,23 +147,54 @@ int PolyLED::widthForSize(int size) {
     return static_cast<int>((55LL * qMax(1, size) + 99) / 100);
 }
 
-void PolyLED::paintEvent(QPaintEvent*) {
-    QPainter painter(this);
-    const QColor back = toQColor(m_backColor);
-    const QColor lit = toQColor(m_litColor);
-    painter.fillRect(rect(), back);
+void PolyLED::paintFace(QPainter& painter, QSize size, int caption, Colour lit, Colour back) {
+    const QColor backColour = toQColor(back);
+    const QColor litColour = toQColor(lit);
+    painter.fillRect(QRect(QPoint(0, 0), size), backColour);
 
     painter.setRenderHint(QPainter::Antialiasing);
-    painter.scale(width() / BoxWidth, height() / BoxHeight);
+    painter.scale(size.width() / BoxWidth, size.height() / BoxHeight);
     painter.setPen(Qt::NoPen);
     // Unlit segments show as a faint trace of the lit colour, like unpowered LEDs.
-    const QColor unlit = blend(back, lit, 0.13);
-    const quint8 litSegments = m_caption >= 0 ? DigitSegments.at(m_caption) : 0;
+    const QColor unlit = blend(backColour, litColour, 0.13);
+    const quint8 litSegments = caption >= 0 && caption <= 9 ? DigitSegments.at(caption) : 0;
     const auto& shapes = segmentShapes();
     for (std::size_t i = 0; i < shapes.size(); ++i) {
-        painter.setBrush(litSegments & (1u << i) ? lit : unlit);
+        painter.setBrush(litSegments & (1u << i) ? litColour : unlit);
         painter.drawPolygon(shapes.at(i));
     }
+}
+
+QPixmap PolyLED::face(const FaceKey& key) {
+    // Shared by every digit, so the ten faces of a display at one size are drawn once.
+    const QString name = QStringLiteral("PolyLED %1x%2 @%3 %4 %5 %6")
+                             .arg(key.size.width())
+                             .arg(key.size.height())
+                             .arg(key.pixelRatio)
+                             .arg(key.lit)
+                             .arg(key.back)
+                             .arg(key.caption);
+    QPixmap pixmap;
+    if (QPixmapCache::find(name, &pixmap))
+        return pixmap;
+    // Drawn at the screen's pixel density, so the copy is as crisp as drawing on the screen.
+    pixmap = QPixmap((QSizeF(key.size) * key.pixelRatio).toSize());
+    pixmap.setDevicePixelRatio(key.pixelRatio);
+    QPainter painter(&pixmap);
+    paintFace(painter, key.size, key.caption, key.lit, key.back);
+    painter.end();
+    QPixmapCache::insert(name, pixmap);
+    return pixmap;
+}
+
+void PolyLED::paintEvent(QPaintEvent*) {
+    const FaceKey key{size(), devicePixelRatioF(), m_litColor, m_backColor, m_caption};
+    if (m_face.isNull() || key != m_faceKey) {
+        m_face = face(key);
+        m_faceKey = key;
+    }
+    QPainter painter(this);
+    painter.drawPixmap(0, 0, m_face);
 }
 
 void PolyLED::keyPressEvent(QKeyEvent* event) {

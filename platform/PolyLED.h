@@ -4,6 +4,10 @@
 
 #include "Types.h"
 
+#include <QPixmap>
+
+class QPainter;
+
 // One seven-segment LED digit. Caption 0 to 9 lights that digit, -1 leaves it dark; unlit
 // segments stay faintly visible against the background, as on a real board.
 // The digit is Size pixels high and about 0.55 x Size wide. The display's own focus mark is a
@@ -33,8 +37,15 @@ public:
     int digitSize() const { return m_size; }
     void setSize(double pixels);
 
+    // Position in twips and digit size as setSize takes it, applied to the widget in one move.
+    void setPlacement(double leftTwips, double topTwips, double pixels);
+
     // The width in pixels of a digit of the given height.
     static int widthForSize(int size);
+
+    // Draws the whole face of a digit of the given widget size: background, lit and unlit
+    // segments. A digit paints a copy of this face, drawn once per look and kept in a cache.
+    static void paintFace(QPainter& painter, QSize size, int caption, Colour lit, Colour back);
 
 Q_SIGNALS:
     // Raised for every character typed while the digit has the focus.
@@ -45,8 +56,21 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
+    // Everything the face depends on: a change of any of it makes a new face.
+    struct FaceKey {
+        QSize size;
+        qreal pixelRatio = 0;
+        Colour lit = 0;
+        Colour back = 0;
+        qint16 caption = 0;
+        bool operator==(const FaceKey&) const = default;
+    };
+    static QPixmap face(const FaceKey& key);
+
     qint16 m_caption = 0;
     Colour m_litColor = 255;
     Colour m_backColor = 0;
     int m_size = 105;
+    FaceKey m_faceKey;
+    QPixmap m_face;
 };

@@ -55,36 +55,43 @@ void Shape::setFilled(bool filled) {
     update();
 }
 
-void Shape::paintEvent(QPaintEvent*) {
-    QPainter painter(this);
-    painter.setRenderHint(QPainter::Antialiasing);
-
+void Shape::makePaths(double pen) {
     // The outline is drawn inside the control's bounds, as a frame of the given width.
-    const double pen = m_hasBorder ? m_borderWidth : 0.0;
     QRectF area = QRectF(rect()).adjusted(pen / 2, pen / 2, -pen / 2, -pen / 2);
     if (m_kind == Kind::Circle) {
         const double side = qMin(area.width(), area.height());
         area = QRectF(area.center().x() - side / 2, area.center().y() - side / 2, side, side);
     }
 
-    QPainterPath path;
+    m_path = QPainterPath();
     switch (m_kind) {
     case Kind::Rectangle:
-        path.addRect(area);
+        m_path.addRect(area);
         break;
     case Kind::Oval:
     case Kind::Circle:
-        path.addEllipse(area);
+        m_path.addEllipse(area);
         break;
     case Kind::RoundedRectangle: {
         const double radius = qMin(area.width(), area.height()) / 10.0;
-        path.addRoundedRect(area, radius, radius);
+        m_path.addRoundedRect(area, radius, radius);
         break;
     }
     }
+    m_stroke = pen > 0 ? QPainterPathStroker(QPen(Qt::black, pen)).createStroke(m_path) : QPainterPath();
+}
 
+void Shape::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    painter.setRenderHint(QPainter::Antialiasing);
+    const double pen = m_hasBorder ? m_borderWidth : 0.0;
+    const PathKey key{size(), m_kind, pen};
+    if (key != m_pathKey) {
+        m_pathKey = key;
+        makePaths(pen);
+    }
     if (m_filled)
-        painter.fillPath(path, toQColor(m_fillColor));
+        painter.fillPath(m_path, toQColor(m_fillColor));
     if (m_hasBorder)
-        painter.strokePath(path, QPen(toQColor(m_borderColor), pen));
+        painter.fillPath(m_stroke, toQColor(m_borderColor));
 }

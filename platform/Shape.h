@@ -4,6 +4,8 @@
 
 #include "Types.h"
 
+#include <QPainterPath>
+
 // A drawn figure: circle, oval or rounded rectangle, with an outline and an optional solid fill.
 // It never takes mouse input, so click areas and controls behind it receive the clicks.
 class Shape : public Control {
@@ -37,10 +39,24 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
+    // What the figure depends on: its area and outline are built again only when one of these
+    // changes.
+    struct PathKey {
+        QSize size;
+        Kind kind = Kind::Rectangle;
+        double pen = -1;
+        bool operator==(const PathKey&) const = default;
+    };
+    void makePaths(double pen);
+
     Kind m_kind = Kind::Rectangle;
     int m_borderWidth = 1;
     Colour m_borderColor = 0;
     bool m_hasBorder = true;
     Colour m_fillColor = 0;
     bool m_filled = false;
+    PathKey m_pathKey;
+    QPainterPath m_path;
+    // The outline's stroke as a shape of its own, filled in the border colour.
+    QPainterPath m_stroke;
 };

@@ -7,6 +7,7 @@
 #include "modStretch.h"
 
 #include <QApplication>
+#include <QHash>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
@@ -130,6 +131,21 @@ void resizeOuter(QWidget* form, QSize outer) {
     QCOMPARE(outerSize(form), outer);
 }
 
+// Counts the moves, resizes and paints each control receives.
+class EventCounter : public QObject {
+public:
+    int count(QObject* control, QEvent::Type type) const { return m_counts.value({control, type}); }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        ++m_counts[{watched, event->type()}];
+        return false;
+    }
+
+private:
+    QHash<QPair<QObject*, QEvent::Type>, int> m_counts;
+};
+
 } // namespace
 
 class TestStretch : public QObject {
@@ -149,6 +165,7 @@ private Q_SLOTS:
     void minimisedWindowChangesNothing();
     void repeatedResizesDoNotAccumulate();
     void paintingResumesAndFocusStays();
+    void eachControlMovesAndPaintsOnce();
     void destroyedControlIsPassedOver();
 
     void init();
@@ -354,6 +371,25 @@ void TestStretch::paintingResumesAndFocusStays() {
     QVERIFY(board->isActiveWindow());
     QVERIFY(board->frame->hasFocus());
     QCOMPARE(QApplication::focusWidget(), board->frame);
+}
+
+// As the board does from its resize event: the window's new size and the stretched layout come
+// to the screen together, every control moved once and painted once.
+void TestStretch::eachControlMovesAndPaintsOnce() {
+    modStretch::StretchForm(board.get());
+    EventCounter counter;
+    const QList<Control*> controls = board->findChildren<Control*>();
+    for (Control* control : controls)
+        control->installEventFilter(&counter);
+    resizeOuter(board.get(), designOuter * 2);
+    modStretch::ResizeForm(board.get());
+    QTRY_VERIFY(counter.count(board->title, QEvent::Paint) > 0);
+    QCoreApplication::processEvents();
+    for (Control* control : controls) {
+        const QString name = keyOf(control, "");
+        QVERIFY2(counter.count(control, QEvent::Move) == 1, qPrintable(name));
+        QVERIFY2(counter.count(control, QEvent::Paint) == 1, qPrintable(name));
+    }
 }
 
 void TestStretch::destroyedControlIsPassedOver() {

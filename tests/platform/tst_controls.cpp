@@ -6,6 +6,7 @@
 
 #include <QHash>
 #include <QImage>
+#include <QPainter>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -89,6 +90,8 @@ private Q_SLOTS:
     void ledSegments_data();
     void ledSegments();
 
+    void ledFaceFollowsChange_data();
+    void ledFaceFollowsChange();
     void ledRepaintsOnlyOnChange_data();
     void ledRepaintsOnlyOnChange();
 
@@ -249,6 +252,43 @@ void tst_Controls::ledSegments() {
                      qPrintable(QStringLiteral("unlit segment %1 is invisible").arg(segment)));
         }
     }
+}
+
+void tst_Controls::ledFaceFollowsChange_data() {
+    QTest::addColumn<QByteArray>("property");
+    QTest::addColumn<QVariant>("value");
+
+    QTest::newRow("Caption") << QByteArray("Caption") << QVariant(8);
+    QTest::newRow("Caption dark") << QByteArray("Caption") << QVariant(-1);
+    QTest::newRow("LitColor") << QByteArray("LitColor") << QVariant(49152);
+    QTest::newRow("BackColor") << QByteArray("BackColor") << QVariant(0x404040);
+    QTest::newRow("Size") << QByteArray("Size") << QVariant(150.0);
+}
+
+// A digit's face is a copy of one drawn once per look: after a change it must be the new look's,
+// as a face drawn afresh shows it, and never the one kept from before.
+void tst_Controls::ledFaceFollowsChange() {
+    QFETCH(QByteArray, property);
+    QFETCH(QVariant, value);
+
+    const auto drawn = [](const PolyLED& led) {
+        QImage image(led.size(), QImage::Format_RGB32);
+        QPainter painter(&image);
+        PolyLED::paintFace(painter, led.size(), led.caption(), led.litColor(), led.backColor());
+        return image;
+    };
+    const auto shown = [](PolyLED& led) {
+        return led.grab().toImage().convertToFormat(QImage::Format_RGB32);
+    };
+    PolyLED led(nullptr, QStringLiteral("pledTest"));
+    led.setCaption(3);
+    const QImage before = shown(led);
+    QCOMPARE(before, drawn(led));
+
+    led.setProperty(property.constData(), value);
+    const QImage after = shown(led);
+    QVERIFY(after != before);
+    QCOMPARE(after, drawn(led));
 }
 
 void tst_Controls::ledRepaintsOnlyOnChange_data() {
