@@ -1,3 +1,4 @@
+#include "PaintCounter.h"
 #include "SettingsStore.h"
 #include "Twips.h"
 #include "frmScoreboard.h"
@@ -116,19 +117,6 @@ private:
     }
 
     std::vector<Placed> m_placed;
-};
-
-// Counts every paint event of the application.
-class PaintCounter : public QObject {
-public:
-    int paints = 0;
-
-protected:
-    bool eventFilter(QObject*, QEvent* event) override {
-        if (event->type() == QEvent::Paint)
-            ++paints;
-        return false;
-    }
 };
 
 void settle() {

@@ -1,4 +1,5 @@
 #include "ManualTime.h"
+#include "PaintCounter.h"
 #include "frmScoreboard.h"
 #include "modBasketball.h"
 #include "modCount.h"
@@ -7,23 +8,6 @@
 #include <QTest>
 
 #include <memory>
-
-namespace {
-
-// Counts the paint events of every widget it watches.
-class PaintCounter : public QObject {
-public:
-    int paints = 0;
-
-protected:
-    bool eventFilter(QObject*, QEvent* event) override {
-        if (event->type() == QEvent::Paint)
-            ++paints;
-        return false;
-    }
-};
-
-} // namespace
 
 // The clock tick runs twenty times a second for a whole game: how long one tick takes, and how
 // much it repaints.
