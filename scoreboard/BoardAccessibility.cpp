@@ -34,25 +34,6 @@ QAccessibleInterface* boardFactory(const QString& key, QObject* object) {
 
 } // namespace
 
-namespace BoardReading {
-
-QString digits(const QList<qint16>& mostSignificantFirst) {
-    QString text;
-    for (const qint16 digit : mostSignificantFirst)
-        if (digit >= 0 && digit <= 9)
-            text += QChar(u'0' + digit);
-    return text;
-}
-
-QString clock(const std::array<qint16, 4>& leftToRight, bool upperDot, bool lowerDot) {
-    const QString separator = upperDot && lowerDot ? QStringLiteral(":")
-                              : lowerDot           ? QStringLiteral(".")
-                                                   : QString();
-    return digits({leftToRight[0], leftToRight[1]}) + separator + digits({leftToRight[2], leftToRight[3]});
-}
-
-} // namespace BoardReading
-
 void BoardAccessibility::install() {
     Accessible::install();
     static const bool installed = [] {

@@ -1,27 +1,13 @@
 #pragma once
 
-#include <QList>
+#include "GameState.h"
+
 #include <QObject>
 #include <QString>
-
-#include <array>
 
 class AccessibleReading;
 class AccessibleToggle;
 class frmScoreboard;
-
-namespace BoardReading {
-
-// Digits as a person reads them, most significant first (-1 for a dark digit): dark digits are
-// left out, so a score with tens 4 and units 7 and a dark hundreds digit reads "47".
-QString digits(const QList<qint16>& mostSignificantFirst);
-
-// The clock display: its four digits left to right with the separator that its dots show, a colon
-// when both are lit ("10:00", the time of day "14:35") and a point when only the lower one is
-// ("45.0"); dark digits are left out.
-QString clock(const std::array<qint16, 4>& leftToRight, bool upperDot, bool lowerDot);
-
-} // namespace BoardReading
 
 // Makes the board readable by screen readers and automation: each display is one element named
 // for what it shows, with the value a person reads; each lamp is an on/off switch. Changes are

@@ -9,20 +9,26 @@ namespace {
 constexpr std::array TabOrder{BoardDisplay::Period, BoardDisplay::Clock, BoardDisplay::HomeScore,
                               BoardDisplay::VisitorScore};
 
-// The clock as its display reads, dark digits left out: "4:12", "45.0".
-QString clockReading(Currency value) {
-    const ClockFace face = modCount::clockFace(value);
+} // namespace
+
+namespace BoardReading {
+
+QString digits(const QList<qint16>& mostSignificantFirst) {
     QString text;
-    for (std::size_t i = 0; i < face.digits.size(); ++i) {
-        if (i == 2)
-            text += face.colon ? u':' : u'.';
-        if (face.digits.at(i) >= 0)
-            text += QChar(u'0' + face.digits.at(i));
-    }
+    for (const qint16 digit : mostSignificantFirst)
+        if (digit >= 0 && digit <= 9)
+            text += QChar(u'0' + digit);
     return text;
 }
 
-} // namespace
+QString clock(const std::array<qint16, 4>& leftToRight, bool upperDot, bool lowerDot) {
+    const QString separator = upperDot && lowerDot ? QStringLiteral(":")
+                              : lowerDot           ? QStringLiteral(".")
+                                                   : QString();
+    return digits({leftToRight[0], leftToRight[1]}) + separator + digits({leftToRight[2], leftToRight[3]});
+}
+
+} // namespace BoardReading
 
 BoardDisplay nextDisplay(std::optional<BoardDisplay> current, bool forward) {
     const int count = int(TabOrder.size());
@@ -38,11 +44,13 @@ bool gameInProgress(const GameSnapshot& game) {
 }
 
 QString gameSummary(const GameSnapshot& game, const QString& homeName, const QString& visitorName) {
+    // The clock as its display reads: its lower dot is lit in both forms, the upper one with the colon.
+    const ClockFace face = modCount::clockFace(game.clock);
     return QStringLiteral("%1 %2 - %3 %4, period %5, clock %6")
         .arg(homeName)
         .arg(game.home)
         .arg(visitorName)
         .arg(game.visitor)
         .arg(game.period)
-        .arg(clockReading(game.clock));
+        .arg(BoardReading::clock(face.digits, face.colon, true));
 }

@@ -2,8 +2,10 @@
 
 #include "Currency.h"
 
+#include <QList>
 #include <QString>
 
+#include <array>
 #include <optional>
 
 // The board's displays in the order Tab reaches them; Shift+Tab goes the other way round.
@@ -29,3 +31,16 @@ bool gameInProgress(const GameSnapshot& game);
 
 // The score as the close question shows it: "Home 47 - Visitor 45, period 3, clock 4:12".
 QString gameSummary(const GameSnapshot& game, const QString& homeName, const QString& visitorName);
+
+namespace BoardReading {
+
+// Digits as a person reads them, most significant first (-1 for a dark digit): dark digits are
+// left out, so a score with tens 4 and units 7 and a dark hundreds digit reads "47".
+QString digits(const QList<qint16>& mostSignificantFirst);
+
+// The clock display: its four digits left to right with the separator that its dots show, a colon
+// when both are lit ("10:00", the time of day "14:35") and a point when only the lower one is
+// ("45.0"); dark digits are left out.
+QString clock(const std::array<qint16, 4>& leftToRight, bool upperDot, bool lowerDot);
+
+} // namespace BoardReading
