@@ -330,14 +330,11 @@ void frmOptions::cmdOk_Click() {
     TitleText = txtTitle->text();
     HomeText = txtHomeText->text();
     VisitorText = txtVisitorText->text();
-    // The settings are in force for this run either way; a store that cannot be written would
-    // lose them at the next start, so the operator is told which file it is.
-    if (!modSettings::SaveSettings())
-        QMessageBox::warning(
-            this, QStringLiteral("Settings Not Saved"),
-            QStringLiteral("The settings could not be saved to %1.\n\nThey stay in force until "
-                           "the program is closed, but the next start will not find them.")
-                .arg(QDir::toNativeSeparators(modSettings::settingsFileName())));
+    // The settings are in force for this run either way; a store that cannot be used or written
+    // would lose them at the next start, so the operator is told which file it is and why.
+    const modSettings::SaveResult saved = modSettings::SaveSettings();
+    if (saved != modSettings::SaveResult::Saved)
+        QMessageBox::warning(this, QStringLiteral("Settings Not Saved"), modSettings::saveProblemText(saved));
     accept();
 }
 

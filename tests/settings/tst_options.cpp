@@ -1,3 +1,4 @@
+#include "HostileFile.h"
 #include "ModalDriver.h"
 #include "OptionsRules.h"
 #include "SettingsStore.h"
@@ -139,6 +140,8 @@ private Q_SLOTS:
     void keyCapture();
     void captions_data();
     void captions();
+    void hostileStore_data();
+    void hostileStore();
 
 private:
     QString sound(const QString& name) const { return QDir::toNativeSeparators(m_sounds.filePath(name)); }
@@ -288,7 +291,7 @@ void tst_Options::workingCopy() {
         expected.insert(changes);
     QCOMPARE(storeTexts(), committed ? expected : Texts{});
     // What the state holds now, through the store's own writer.
-    QVERIFY(modSettings::SaveSettings());
+    QCOMPARE(modSettings::SaveSettings(), modSettings::SaveResult::Saved);
     QCOMPARE(storeTexts(), expected);
 }
 
@@ -365,6 +368,87 @@ void tst_Options::captions() {
     QFETCH(KeyCode, key);
     QFETCH(QString, caption);
     QCOMPARE(key ? keyLabelText(key) : BuzzerFileCaption(path), caption);
+}
+
+void tst_Options::hostileStore_data() {
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<QString>("told");
+    QTest::addColumn<bool>("written");
+
+    QTest::newRow("first run") << "missing" << QString() << true;
+    QTest::newRow("garbage") << "garbage" << QString() << true;
+    QTest::newRow("named pipe") << "fifo"
+                                << "is not a regular file" << false;
+    QTest::newRow("directory") << "directory"
+                               << "is not a regular file" << false;
+    QTest::newRow("endless device") << "device"
+                                    << "is not a regular file" << false;
+    QTest::newRow("2 MB") << "2 MB"
+                          << "is larger than 1 MB" << false;
+    QTest::newRow("folder that cannot be made") << "unwritable folder"
+                                                << "could not be saved to" << false;
+}
+
+void tst_Options::hostileStore() {
+    QFETCH(QString, kind);
+    QFETCH(QString, told);
+    QFETCH(bool, written);
+
+    // Root may write anywhere, so the folder that cannot be written is one below a plain file.
+    const bool blocked = kind == "unwritable folder";
+    const QString folder = blocked ? m_store.filePath("plain/settings") : m_store.path();
+    QVERIFY(!blocked || QFile(m_store.filePath("plain")).open(QIODevice::WriteOnly));
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, folder);
+    const QString file = QDir(folder).filePath("Courtvane.conf");
+    // What a failed row before left behind.
+    QFileInfo(file).isDir() ? QDir(file).removeRecursively() : QFile::remove(file);
+    QCOMPARE(modSettings::settingsFileName(), QDir::toNativeSeparators(file));
+    QVERIFY(makeHostile(blocked ? "missing" : kind, file));
+    const QString before = fingerprint(file);
+
+    PipeRelease release(file);
+    modBasketball::HomeText = modBasketball::TitleText = "stale";
+    modBasketball::TimeColor = 7;
+    modSettings::LoadSettings();
+    QCOMPARE(modBasketball::HomeText, QStringLiteral("Home"));
+    QCOMPARE(modBasketball::TitleText, QStringLiteral("Home"));
+    QCOMPARE(modBasketball::TimeColor, 255);
+
+    QString message = "none";
+    whenModal([&message](QWidget* modal) {
+        auto* options = qobject_cast<frmOptions*>(modal);
+        QVERIFY(options);
+        perform(options, "text|txtHomeText|Hawks");
+        whenModal([&message](QWidget* box) {
+            auto* warning = qobject_cast<QMessageBox*>(box);
+            QVERIFY(warning);
+            QCOMPARE(warning->windowTitle(), QStringLiteral("Settings Not Saved"));
+            message = warning->text();
+        });
+        options->cmdOk->click();
+    });
+    frmOptions::showModal(nullptr);
+    QVERIFY2(!release.released(), "waited on the named pipe");
+
+    if (told.isEmpty())
+        QCOMPARE(message, QStringLiteral("none"));
+    else
+        QVERIFY2(message.contains(told) && message.contains(QDir::toNativeSeparators(file)),
+                 qPrintable(message));
+    if (written) {
+        QVERIFY(QFileInfo(file).isFile());
+        QFile stored(file);
+        QVERIFY(stored.open(QIODevice::ReadOnly));
+        QVERIFY(stored.readAll().contains("HomeText=Hawks"));
+    } else {
+        QCOMPARE(fingerprint(file), before);
+    }
+    // Still in force for this run.
+    QCOMPARE(modBasketball::HomeText, QStringLiteral("Hawks"));
+
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, m_store.path());
+    QFileInfo(file).isDir() ? QDir(file).removeRecursively() : QFile::remove(file);
+    QFile::remove(m_store.filePath("plain"));
 }
 
 QTEST_MAIN(tst_Options)
