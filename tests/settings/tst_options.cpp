@@ -73,12 +73,14 @@ QString chooseKey(frmOptions* options, const QString& button, const QString& key
 }
 
 // One operator action on the open options dialog, "kind|target|value".
+// The answers run later, from the dialog's own loop, after the block that set them up has ended:
+// they hold copies of what they need, never references to locals.
 void perform(frmOptions* options, const QString& step) {
     const QStringList part = step.split(QLatin1Char('|'));
     const QString& kind = part.at(0);
     if (kind == "colour") {
         const Colour before = options->findChild<ColourSwatch*>(part.at(2))->colour();
-        whenModal([&](QWidget* modal) {
+        whenModal([part, before](QWidget* modal) {
             auto* chooser = qobject_cast<QColorDialog*>(modal);
             QVERIFY(chooser);
             QCOMPARE(fromQColor(chooser->currentColor()), before & 0xFFFFFF);
@@ -88,7 +90,7 @@ void perform(frmOptions* options, const QString& step) {
             chooser->accept();
         });
     } else if (kind == "reset") {
-        whenModal([&](QWidget* modal) {
+        whenModal([part](QWidget* modal) {
             auto* box = qobject_cast<QMessageBox*>(modal);
             QVERIFY(box);
             const QString what = part.at(1) == "cmdResetColors" ? "colors" : "keys";
@@ -97,7 +99,7 @@ void perform(frmOptions* options, const QString& step) {
             box->button(part.at(2) == "yes" ? QMessageBox::Yes : QMessageBox::No)->click();
         });
     } else if (kind == "buzzer") {
-        whenModal([&](QWidget* modal) {
+        whenModal([part](QWidget* modal) {
             auto* chooser = qobject_cast<QFileDialog*>(modal);
             QVERIFY(chooser);
             QCOMPARE(chooser->nameFilters(), QStringList{"Sounds *.wav (*.wav)"});
