@@ -1,3 +1,4 @@
+#include "BuzzerFileCheck.h"
 #include "HostileFile.h"
 #include "ModalDriver.h"
 #include "OptionsRules.h"
@@ -7,12 +8,14 @@
 #include "modBasketball.h"
 
 #include <QColorDialog>
+#include <QDataStream>
 #include <QDir>
 #include <QFileDialog>
 #include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QSettings>
+#include <QSignalSpy>
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
@@ -144,6 +147,8 @@ private Q_SLOTS:
     void captions();
     void hostileStore_data();
     void hostileStore();
+    void buzzerProblemLine_data();
+    void buzzerProblemLine();
 
 private:
     QString sound(const QString& name) const { return QDir::toNativeSeparators(m_sounds.filePath(name)); }
@@ -158,6 +163,21 @@ void tst_Options::initTestCase() {
     QSettings::setPath(QSettings::NativeFormat, QSettings::SystemScope, m_store.filePath("system"));
     for (const char* name : {"a.wav", "b.wav"})
         QVERIFY(QFile(sound(name)).open(QIODevice::WriteOnly));
+    // A tenth of a second of 8-bit mono silence, and a text under a wave file's name.
+    QFile good(sound("good.wav"));
+    QVERIFY(good.open(QIODevice::WriteOnly));
+    QDataStream wave(&good);
+    wave.setByteOrder(QDataStream::LittleEndian);
+    wave.writeRawData("RIFF", 4);
+    wave << quint32(36 + 800);
+    wave.writeRawData("WAVEfmt ", 8);
+    wave << quint32(16) << quint16(1) << quint16(1) << quint32(8000) << quint32(8000) << quint16(1)
+         << quint16(8);
+    wave.writeRawData("data", 4);
+    wave << quint32(800);
+    wave.writeRawData(QByteArray(800, '\x80').constData(), 800);
+    QFile text(sound("text.wav"));
+    QVERIFY(text.open(QIODevice::WriteOnly) && text.write("Not a sound at all.") > 0);
 }
 
 void tst_Options::init() {
@@ -451,6 +471,45 @@ void tst_Options::hostileStore() {
     QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, m_store.path());
     QFileInfo(file).isDir() ? QDir(file).removeRecursively() : QFile::remove(file);
     QFile::remove(m_store.filePath("plain"));
+}
+
+void tst_Options::buzzerProblemLine_data() {
+    QTest::addColumn<QString>("stored");
+    QTest::addColumn<QString>("storedLine");
+    QTest::addColumn<QString>("chosen");
+    QTest::addColumn<QString>("chosenLine");
+
+    const QString notWave = "cannot be played: not a wave file";
+    QTest::newRow("missing") << sound("gone.wav") << "file not found" << QString() << QString();
+    QTest::newRow("not a wave file") << sound("text.wav") << notWave << QString() << QString();
+    QTest::newRow("playable") << sound("good.wav") << QString() << QString() << QString();
+    QTest::newRow("no file chosen") << QString() << QString() << QString() << QString();
+    QTest::newRow("a playable file picked") << sound("text.wav") << notWave << sound("good.wav") << QString();
+    QTest::newRow("an unplayable file picked")
+        << sound("good.wav") << QString() << sound("text.wav") << notWave;
+}
+
+void tst_Options::buzzerProblemLine() {
+    QFETCH(QString, stored);
+    QFETCH(QString, storedLine);
+    QFETCH(QString, chosen);
+    QFETCH(QString, chosenLine);
+
+    modBasketball::BuzzerFile = stored;
+    frmOptions options(nullptr);
+    auto* check = options.findChild<BuzzerFileCheck*>();
+    QVERIFY(check);
+    QSignalSpy checked(check, &BuzzerFileCheck::checked);
+    options.show();
+    // An empty path is told at once, before the spy could see it.
+    QVERIFY(stored.isEmpty() || checked.wait());
+    QCOMPARE(options.lblBuzzerProblem->text(), storedLine);
+    if (!chosen.isEmpty()) {
+        checked.clear();
+        perform(&options, "buzzer|cmdBuzzerSound|" + chosen);
+        QVERIFY(checked.count() > 0 || checked.wait());
+        QCOMPARE(options.lblBuzzerProblem->text(), chosenLine);
+    }
 }
 
 QTEST_MAIN(tst_Options)
