@@ -58,14 +58,14 @@ class SectionReader {
 public:
     SectionReader(const QSettings* store, const QString& section) : m_store(store), m_prefix(section + '/') {}
 
-    QString text(const QString& key, const QString& fallback) const {
-        return m_store ? m_store->value(m_prefix + key, fallback).toString() : fallback;
+    QString text(const QString& name, const QString& fallback) const {
+        return m_store ? m_store->value(m_prefix + name, fallback).toString() : fallback;
     }
-    Colour colour(const QString& key, Colour fallback) const {
-        return colourFromText(text(key, colourToText(fallback)), fallback);
+    Colour colour(const QString& name, Colour fallback) const {
+        return colourFromText(text(name, colourToText(fallback)), fallback);
     }
-    KeyCode key(const QString& key, KeyCode fallback) const {
-        return keyFromText(text(key, keyToText(fallback)), fallback);
+    KeyCode key(const QString& name, KeyCode fallback) const {
+        return keyFromText(text(name, keyToText(fallback)), fallback);
     }
 
 private:
@@ -73,8 +73,8 @@ private:
     QString m_prefix;
 };
 
-// Whether the store's file may be handed to QSettings, which would wait for good on a named pipe
-// and take in a file of any size whole. No file yet (the first run) is fine.
+// Why the store's file may not be handed to QSettings, which would wait for good on a named pipe
+// and take in a file of any size whole; Saved when it may. No file yet (the first run) is fine.
 SaveResult storeFileProblem() {
     switch (checkRegularFile(settingsFileName(), MaxStoreBytes)) {
     case FileRead::Read:
