@@ -173,6 +173,8 @@ SaveResult SaveSettings() {
     if (const SaveResult problem = storeFileProblem(); problem != SaveResult::Saved)
         return problem;
     const QString fileName = settingsFileName();
+    if (!lockFileUsable(fileName))
+        return SaveResult::LockNotAFile;
     const QString before = fileIdentity(fileName);
     QSettings store(QSettings::NativeFormat, QSettings::UserScope, StoreName);
 
@@ -234,6 +236,10 @@ QString saveProblemText(SaveResult result) {
     case SaveResult::StoreUnreadable:
         why = QStringLiteral("The settings file %1 cannot be read, so the program does not write over it.");
         break;
+    case SaveResult::LockNotAFile:
+        why = QStringLiteral("The lock file beside the settings file %1 is not a regular file, so the "
+                             "program cannot write the settings.");
+        break;
     case SaveResult::WriteFailed:
         why = QStringLiteral("The settings could not be saved to %1.");
         break;
@@ -244,6 +250,13 @@ QString saveProblemText(SaveResult result) {
     return why.arg(file) + advice +
            QStringLiteral("\n\nThe settings stay in force until the program is closed, but the next "
                           "start will not find them.");
+}
+
+bool lockFileUsable(const QString& fileName) {
+    // Writing, QSettings takes a lock file beside the file and would wait on one it cannot take
+    // (a pipe, a directory) for good. A stale regular one it clears itself.
+    const FileRead lock = checkRegularFile(fileName + QStringLiteral(".lock"), MaxStoreBytes);
+    return lock == FileRead::Read || lock == FileRead::Missing;
 }
 
 QString settingsFileName() {

@@ -17,13 +17,16 @@ inline constexpr qint64 MaxStoreBytes = 1024 * 1024;
 // opened at all: every setting takes its default.
 void LoadSettings();
 
-// What became of a save. A store file that cannot be used is left exactly as it is.
-enum class SaveResult { Saved, StoreNotAFile, StoreTooLarge, StoreUnreadable, WriteFailed };
+// What became of a save. A store file that cannot be used is left exactly as it is; so is a lock
+// file beside it that is no regular file, which would hold the write for good.
+enum class SaveResult { Saved, StoreNotAFile, StoreTooLarge, StoreUnreadable, LockNotAFile, WriteFailed };
 
 // Writes all sixteen settings from the scoreboard state, unless the store file cannot be used.
 SaveResult SaveSettings();
 // What the operator is told of a save that did not happen, naming the store's file; empty for Saved.
 QString saveProblemText(SaveResult result);
+// Whether QSettings can take the lock beside the file it is to write to fileName.
+bool lockFileUsable(const QString& fileName);
 // Where the store keeps the settings: its file, or its registry path on Windows. Found without
 // opening the store.
 QString settingsFileName();

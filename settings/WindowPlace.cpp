@@ -39,10 +39,11 @@ std::optional<WindowPlace> readWindowPlace() {
 }
 
 void writeWindowPlace(const WindowPlace& place) {
-    // A file that is there but cannot be used is left as it is; the board opens on its default
-    // screen next time.
+    // A file that is there but cannot be used is left as it is, and so is one whose lock could
+    // hold the write for good; the board opens on its default screen next time.
     const FileRead existing = checkRegularFile(windowPlaceFileName(), MaxStoreBytes);
-    if (existing != FileRead::Read && existing != FileRead::Missing)
+    if ((existing != FileRead::Read && existing != FileRead::Missing) ||
+        !lockFileUsable(windowPlaceFileName()))
         return;
     QSettings file(windowPlaceFileName(), QSettings::IniFormat);
     file.setValue(ScreenKey, place.screen);

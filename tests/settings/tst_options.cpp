@@ -409,6 +409,10 @@ void tst_Options::hostileStore_data() {
                           << "is larger than 1 MB" << false;
     QTest::newRow("folder that cannot be made") << "unwritable folder"
                                                 << "could not be saved to" << false;
+    QTest::newRow("lock that is a named pipe") << "lock fifo"
+                                               << "lock file" << false;
+    QTest::newRow("lock that is a directory") << "lock directory"
+                                              << "lock file" << false;
 }
 
 void tst_Options::hostileStore() {
@@ -419,16 +423,23 @@ void tst_Options::hostileStore() {
     // Root may write anywhere, so the folder that cannot be written is one below a plain file.
     const bool blocked = kind == "unwritable folder";
     const QString folder = blocked ? m_store.filePath("plain/settings") : m_store.path();
-    QVERIFY(!blocked || QFile(m_store.filePath("plain")).open(QIODevice::WriteOnly));
     QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, folder);
     const QString file = QDir(folder).filePath("Courtvane.conf");
-    // What a failed row before left behind.
-    QFileInfo(file).isDir() ? QDir(file).removeRecursively() : QFile::remove(file);
+    // The store itself, or the lock file QSettings takes beside it when it writes.
+    const bool onLock = kind.startsWith("lock ");
+    const QString target = onLock ? file + ".lock" : file;
+    const auto clear = [&] {
+        for (const QString& path : {file, file + ".lock"})
+            QFileInfo(path).isDir() ? QDir(path).removeRecursively() : QFile::remove(path);
+        QFile::remove(m_store.filePath("plain"));
+    };
+    clear(); // what a failed row before left behind
+    QVERIFY(!blocked || QFile(m_store.filePath("plain")).open(QIODevice::WriteOnly));
     QCOMPARE(modSettings::settingsFileName(), QDir::toNativeSeparators(file));
-    QVERIFY(makeHostile(blocked ? "missing" : kind, file));
-    const QString before = fingerprint(file);
+    QVERIFY(makeHostile(blocked ? "missing" : onLock ? kind.mid(5) : kind, target));
+    const QString before = fingerprint(target);
 
-    PipeRelease release(file);
+    PipeRelease release(target);
     modBasketball::HomeText = modBasketball::TitleText = "stale";
     modBasketball::TimeColor = 7;
     modSettings::LoadSettings();
@@ -463,14 +474,13 @@ void tst_Options::hostileStore() {
         QVERIFY(stored.open(QIODevice::ReadOnly));
         QVERIFY(stored.readAll().contains("HomeText=Hawks"));
     } else {
-        QCOMPARE(fingerprint(file), before);
+        QCOMPARE(fingerprint(target), before);
     }
     // Still in force for this run.
     QCOMPARE(modBasketball::HomeText, QStringLiteral("Hawks"));
 
     QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, m_store.path());
-    QFileInfo(file).isDir() ? QDir(file).removeRecursively() : QFile::remove(file);
-    QFile::remove(m_store.filePath("plain"));
+    clear();
 }
 
 void tst_Options::buzzerProblemLine_data() {
