@@ -1,11 +1,13 @@
 #include "frmSplash.h"
 
+#include "BuzzerFileCheck.h"
 #include "Label.h"
 #include "SettingsStore.h"
 #include "TwipsLayout.h"
 #include "frmHelp.h"
 #include "frmOptions.h"
 #include "frmScoreboard.h"
+#include "modBasketball.h"
 
 #include <QGroupBox>
 #include <QLabel>
@@ -26,6 +28,8 @@ constexpr double FrameHeight = 3120;
 constexpr double HintWidth = 3360;
 // The splash is placed as if it were this high, which lifts it above the centre of the screen.
 constexpr double PlacingHeight = 5880;
+// Dark red.
+constexpr Colour BuzzerProblemColour = 0x0000B0;
 
 using TwipsLayout::place;
 
@@ -85,13 +89,21 @@ frmSplash::frmSplash(QWidget* parent)
       cmdHelp(place<QPushButton>(frameSplash, QStringLiteral("cmdHelp"), 3120, 2640, 1215, 375,
                                  QStringLiteral("&Help"))),
       picLogo(logo(this)), cmdOptions(place<QPushButton>(this, QStringLiteral("cmdOptions"), 4680, 2640, 1215,
-                                                         375, QStringLiteral("&Options"))) {
+                                                         375, QStringLiteral("&Options"))),
+      lblBuzzerProblem(label(frameSplash, QStringLiteral("lblBuzzerProblem"), 2280, 1440, 3375, 240,
+                             QString(), Qt::AlignRight)),
+      m_buzzerCheck(new BuzzerFileCheck(this)) {
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(QStringLiteral("Courtvane Standard"));
     setFont(TwipsLayout::designFont(QStringLiteral("Arial"), 8.25));
     resize(Twips::toPixels(DesignWidth), Twips::toPixels(OuterHeight));
 
-    for (Label* caption : {lblName, lblMadeBy, lblVersion, lblClick, Label1, Label2})
+    lblBuzzerProblem->setForeColor(BuzzerProblemColour);
+    connect(m_buzzerCheck, &BuzzerFileCheck::checked, this, [this](const QString& problem) {
+        lblBuzzerProblem->setCaption(problem.isEmpty() ? QString() : QStringLiteral("Buzzer: ") + problem);
+    });
+
+    for (Label* caption : {lblName, lblMadeBy, lblVersion, lblClick, Label1, Label2, lblBuzzerProblem})
         connect(caption, &Label::clicked, this, &frmSplash::GoScore);
     connect(cmdHelp, &QPushButton::clicked, this, [] { linkHelp(frmHelp::showHelp()); });
     connect(cmdOptions, &QPushButton::clicked, this, [this] { frmOptions::showModal(this); });
@@ -111,6 +123,9 @@ void frmSplash::Form_Load() {
     lblVersion->setCaption(
         versionCaption(COURTVANE_VERSION_MAJOR, COURTVANE_VERSION_MINOR, COURTVANE_VERSION_PATCH));
     modSettings::LoadSettings();
+    // The operator learns of a buzzer that will not sound here, before the game, rather than at
+    // the end of a period.
+    m_buzzerCheck->check(modBasketball::BuzzerFile);
 }
 
 frmScoreboard* frmSplash::GoScore() {

@@ -2,6 +2,7 @@
 
 #include <QWidget>
 
+class BuzzerFileCheck;
 class Label;
 class QGroupBox;
 class QLabel;
@@ -33,6 +34,8 @@ public:
     QPushButton* const cmdHelp;
     QLabel* const picLogo;
     QPushButton* const cmdOptions;
+    // Below the version, why the buzzer file cannot be played; empty when it can.
+    Label* const lblBuzzerProblem;
 
 protected:
     // A click on the window, on the empty frame or on the logo (neither takes it) reaches here.
@@ -40,6 +43,8 @@ protected:
 
 private:
     void Form_Load();
+
+    BuzzerFileCheck* const m_buzzerCheck;
 };
 
 // "Version 1.1.4" for major 1, minor 1, revision 4: plain decimals, no leading zeros.

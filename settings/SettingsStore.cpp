@@ -3,10 +3,20 @@
 #include "DataFolder.h"
 #include "modBasketball.h"
 
+#include "RegularFile.h"
+
+#include <QDateTime>
 #include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QSettings>
 
 #include <limits>
+#include <optional>
+
+#ifdef Q_OS_UNIX
+#include <sys/stat.h>
+#endif
 
 namespace modSettings {
 
@@ -43,16 +53,59 @@ template <typename Number> Number numberFromText(const QString& text, Number fal
     return static_cast<Number>(value);
 }
 
-Colour readColour(const QSettings& store, const QString& key, Colour fallback) {
-    return colourFromText(store.value(key, colourToText(fallback)).toString(), fallback);
+// One section of the store, or of no store at all: then every read gives its fallback.
+class SectionReader {
+public:
+    SectionReader(const QSettings* store, const QString& section) : m_store(store), m_prefix(section + '/') {}
+
+    QString text(const QString& name, const QString& fallback) const {
+        return m_store ? m_store->value(m_prefix + name, fallback).toString() : fallback;
+    }
+    Colour colour(const QString& name, Colour fallback) const {
+        return colourFromText(text(name, colourToText(fallback)), fallback);
+    }
+    KeyCode key(const QString& name, KeyCode fallback) const {
+        return keyFromText(text(name, keyToText(fallback)), fallback);
+    }
+
+private:
+    const QSettings* m_store;
+    QString m_prefix;
+};
+
+// Why the store's file may not be handed to QSettings, which would wait for good on a named pipe
+// and take in a file of any size whole; Saved when it may. No file yet (the first run) is fine.
+SaveResult storeFileProblem() {
+    switch (checkRegularFile(settingsFileName(), MaxStoreBytes)) {
+    case FileRead::Read:
+    case FileRead::Missing:
+        return SaveResult::Saved;
+    case FileRead::NotAFile:
+        return SaveResult::StoreNotAFile;
+    case FileRead::TooLarge:
+        return SaveResult::StoreTooLarge;
+    case FileRead::Unreadable:
+        break;
+    }
+    return SaveResult::StoreUnreadable;
 }
 
-KeyCode readKey(const QSettings& store, const QString& key, KeyCode fallback) {
-    return keyFromText(store.value(key, keyToText(fallback)).toString(), fallback);
-}
-
-QString readText(const QSettings& store, const QString& key, const QString& fallback) {
-    return store.value(key, fallback).toString();
+// Tells one file at path from another put there since: a write replaces the store's file with a
+// new one.
+QString fileIdentity(const QString& path) {
+#ifdef Q_OS_UNIX
+    struct stat status {};
+    if (::stat(QFile::encodeName(path).constData(), &status) != 0)
+        return {};
+    return QStringLiteral("%1:%2:%3.%4")
+        .arg(status.st_dev)
+        .arg(status.st_ino)
+        .arg(status.st_mtim.tv_sec)
+        .arg(status.st_mtim.tv_nsec);
+#else
+    const QFileInfo info(path);
+    return info.exists() ? info.lastModified().toString(Qt::ISODateWithMs) : QString();
+#endif
 }
 
 } // namespace
@@ -85,37 +138,44 @@ KeyCode keyFromText(const QString& text, KeyCode fallback) {
 
 void LoadSettings() {
     using namespace modBasketball;
-    QSettings store(QSettings::NativeFormat, QSettings::UserScope, StoreName);
+    std::optional<QSettings> store;
+    if (storeFileProblem() == SaveResult::Saved)
+        store.emplace(QSettings::NativeFormat, QSettings::UserScope, StoreName);
+    const QSettings* source = store ? &*store : nullptr;
 
-    store.beginGroup(ColorSection);
-    FormBack = readColour(store, QStringLiteral("FormBack"), DefaultFormBack);
-    LEDBack = readColour(store, QStringLiteral("LEDBack"), DefaultLEDBack);
-    TimeColor = readColour(store, QStringLiteral("TimeColor"), DefaultTimeColor);
-    ScoreColor = readColour(store, QStringLiteral("ScoreColor"), DefaultScoreColor);
-    PeriodColor = readColour(store, QStringLiteral("PeriodColor"), DefaultPeriodColor);
-    BorderColor = readColour(store, QStringLiteral("BorderColor"), DefaultBorderColor);
-    HomeColor = readColour(store, QStringLiteral("HomeColor"), DefaultHomeColor);
-    VisitorColor = readColour(store, QStringLiteral("VisitorColor"), DefaultVisitorColor);
-    store.endGroup();
+    const SectionReader colours(source, ColorSection);
+    FormBack = colours.colour(QStringLiteral("FormBack"), DefaultFormBack);
+    LEDBack = colours.colour(QStringLiteral("LEDBack"), DefaultLEDBack);
+    TimeColor = colours.colour(QStringLiteral("TimeColor"), DefaultTimeColor);
+    ScoreColor = colours.colour(QStringLiteral("ScoreColor"), DefaultScoreColor);
+    PeriodColor = colours.colour(QStringLiteral("PeriodColor"), DefaultPeriodColor);
+    BorderColor = colours.colour(QStringLiteral("BorderColor"), DefaultBorderColor);
+    HomeColor = colours.colour(QStringLiteral("HomeColor"), DefaultHomeColor);
+    VisitorColor = colours.colour(QStringLiteral("VisitorColor"), DefaultVisitorColor);
 
-    store.beginGroup(KeySection);
-    StartStopClockKey = readKey(store, QStringLiteral("StartStopClockKey"), DefaultStartStopClockKey);
-    ResetClockKey = readKey(store, QStringLiteral("ResetClockKey"), DefaultResetClockKey);
-    ClockSwitchKey = readKey(store, QStringLiteral("ClockSwitchKey"), DefaultClockSwitchKey);
-    BuzzerKey = readKey(store, QStringLiteral("BuzzerKey"), DefaultBuzzerKey);
+    const SectionReader keys(source, KeySection);
+    StartStopClockKey = keys.key(QStringLiteral("StartStopClockKey"), DefaultStartStopClockKey);
+    ResetClockKey = keys.key(QStringLiteral("ResetClockKey"), DefaultResetClockKey);
+    ClockSwitchKey = keys.key(QStringLiteral("ClockSwitchKey"), DefaultClockSwitchKey);
+    BuzzerKey = keys.key(QStringLiteral("BuzzerKey"), DefaultBuzzerKey);
     // An empty stored path is a deliberate "no file"; only a missing value takes the default.
-    BuzzerFile = readText(store, QStringLiteral("BuzzerFile"), defaultBuzzerFile());
-    store.endGroup();
+    BuzzerFile = keys.text(QStringLiteral("BuzzerFile"), defaultBuzzerFile());
 
-    store.beginGroup(TextSection);
-    TitleText = readText(store, QStringLiteral("TitleText"), DefaultTitleText);
-    HomeText = readText(store, QStringLiteral("HomeText"), DefaultHomeText);
-    VisitorText = readText(store, QStringLiteral("VisitorText"), DefaultVisitorText);
-    store.endGroup();
+    const SectionReader texts(source, TextSection);
+    TitleText = texts.text(QStringLiteral("TitleText"), DefaultTitleText);
+    HomeText = texts.text(QStringLiteral("HomeText"), DefaultHomeText);
+    VisitorText = texts.text(QStringLiteral("VisitorText"), DefaultVisitorText);
 }
 
-bool SaveSettings() {
+SaveResult SaveSettings() {
     using namespace modBasketball;
+    // What the program could not read it does not write over: the operator's own file stays.
+    if (const SaveResult problem = storeFileProblem(); problem != SaveResult::Saved)
+        return problem;
+    const QString fileName = settingsFileName();
+    if (!lockFileUsable(fileName))
+        return SaveResult::LockNotAFile;
+    const QString before = fileIdentity(fileName);
     QSettings store(QSettings::NativeFormat, QSettings::UserScope, StoreName);
 
     store.beginGroup(KeySection);
@@ -146,11 +206,67 @@ bool SaveSettings() {
     // A store that cannot be written (read-only file or folder, full disk) would lose the operator's
     // choices at the next start, so the caller learns of it.
     store.sync();
-    return store.status() == QSettings::NoError;
+    switch (store.status()) {
+    case QSettings::NoError:
+        return SaveResult::Saved;
+    case QSettings::AccessError:
+        return SaveResult::WriteFailed;
+    case QSettings::FormatError:
+        break;
+    }
+    // The store keeps only its first error: one from reading a damaged file hides how the write
+    // went. A write that went through put a new file in the old one's place.
+    return fileIdentity(fileName) != before ? SaveResult::Saved : SaveResult::WriteFailed;
+}
+
+QString saveProblemText(SaveResult result) {
+    const QString file = QDir::toNativeSeparators(settingsFileName());
+    QString why;
+    switch (result) {
+    case SaveResult::Saved:
+        return {};
+    case SaveResult::StoreNotAFile:
+        why = QStringLiteral("The settings file %1 is not a regular file, so the program neither reads "
+                             "nor writes it.");
+        break;
+    case SaveResult::StoreTooLarge:
+        why = QStringLiteral("The settings file %1 is larger than 1 MB, too large to be this program's "
+                             "settings, so the program neither reads nor writes it.");
+        break;
+    case SaveResult::StoreUnreadable:
+        why = QStringLiteral("The settings file %1 cannot be read, so the program does not write over it.");
+        break;
+    case SaveResult::LockNotAFile:
+        why = QStringLiteral("The lock file beside the settings file %1 is not a regular file, so the "
+                             "program cannot write the settings.");
+        break;
+    case SaveResult::WriteFailed:
+        why = QStringLiteral("The settings could not be saved to %1.");
+        break;
+    }
+    const QString advice = result == SaveResult::WriteFailed
+                               ? QString()
+                               : QStringLiteral(" Move that file away to keep the settings.");
+    return why.arg(file) + advice +
+           QStringLiteral("\n\nThe settings stay in force until the program is closed, but the next "
+                          "start will not find them.");
+}
+
+bool lockFileUsable(const QString& fileName) {
+    // Writing, QSettings takes a lock file beside the file and would wait on one it cannot take
+    // (a pipe, a directory) for good. A stale regular one it clears itself.
+    const FileRead lock = checkRegularFile(fileName + QStringLiteral(".lock"), MaxStoreBytes);
+    return lock == FileRead::Read || lock == FileRead::Missing;
 }
 
 QString settingsFileName() {
-    return QSettings(QSettings::NativeFormat, QSettings::UserScope, StoreName).fileName();
+    // Opening the store reads its file, the very thing to check first. A store of another name,
+    // which nothing keeps, lies in the same folder and gives the name without reading ours.
+    const QString probeSuffix = QStringLiteral("-location");
+    QString name =
+        QSettings(QSettings::NativeFormat, QSettings::UserScope, StoreName + probeSuffix).fileName();
+    const qsizetype at = name.lastIndexOf(StoreName + probeSuffix);
+    return at < 0 ? name : name.remove(at + StoreName.size(), probeSuffix.size());
 }
 
 } // namespace modSettings

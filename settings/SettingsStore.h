@@ -8,11 +8,27 @@
 // ColorSettings, KeySettings and TextSettings. Every value is stored as text.
 namespace modSettings {
 
+// The largest store file the program reads or writes: its sixteen settings take a few hundred
+// bytes, and anything much larger was not written by it.
+inline constexpr qint64 MaxStoreBytes = 1024 * 1024;
+
 // Reads every setting into the scoreboard state; a missing or unusable value takes its default.
+// A store file that is no regular file, is larger than MaxStoreBytes or cannot be read is not
+// opened at all: every setting takes its default.
 void LoadSettings();
-// Writes all sixteen settings from the scoreboard state; false when the store could not be written.
-bool SaveSettings();
-// Where the store keeps the settings: its file, or its registry path on Windows.
+
+// What became of a save. A store file that cannot be used is left exactly as it is; so is a lock
+// file beside it that is no regular file, which would hold the write for good.
+enum class SaveResult { Saved, StoreNotAFile, StoreTooLarge, StoreUnreadable, LockNotAFile, WriteFailed };
+
+// Writes all sixteen settings from the scoreboard state, unless the store file cannot be used.
+SaveResult SaveSettings();
+// What the operator is told of a save that did not happen, naming the store's file; empty for Saved.
+QString saveProblemText(SaveResult result);
+// Whether QSettings can take the lock beside the file it is to write to fileName.
+bool lockFileUsable(const QString& fileName);
+// Where the store keeps the settings: its file, or its registry path on Windows. Found without
+// opening the store.
 QString settingsFileName();
 
 // The default values.

@@ -1,5 +1,6 @@
 #include "WindowPlace.h"
 
+#include "RegularFile.h"
 #include "SettingsStore.h"
 
 #include <QDir>
@@ -27,6 +28,9 @@ QString windowPlaceFileName() {
 }
 
 std::optional<WindowPlace> readWindowPlace() {
+    // Like the store, the file is handed to QSettings only when it cannot block or flood it.
+    if (checkRegularFile(windowPlaceFileName(), MaxStoreBytes) != FileRead::Read)
+        return std::nullopt;
     const QSettings file(windowPlaceFileName(), QSettings::IniFormat);
     const QString screen = file.value(ScreenKey).toString();
     if (file.status() != QSettings::NoError || screen.isEmpty())
@@ -35,6 +39,12 @@ std::optional<WindowPlace> readWindowPlace() {
 }
 
 void writeWindowPlace(const WindowPlace& place) {
+    // A file that is there but cannot be used is left as it is, and so is one whose lock could
+    // hold the write for good; the board opens on its default screen next time.
+    const FileRead existing = checkRegularFile(windowPlaceFileName(), MaxStoreBytes);
+    if ((existing != FileRead::Read && existing != FileRead::Missing) ||
+        !lockFileUsable(windowPlaceFileName()))
+        return;
     QSettings file(windowPlaceFileName(), QSettings::IniFormat);
     file.setValue(ScreenKey, place.screen);
     file.setValue(FullScreenKey, place.fullScreen);

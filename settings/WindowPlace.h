@@ -15,7 +15,8 @@ struct WindowPlace {
     bool operator==(const WindowPlace&) const = default;
 };
 
-// The place last written; empty when the file is absent, unreadable or names no screen.
+// The place last written; empty when the file is absent, unusable (as the store's file would be)
+// or names no screen. Writing leaves an unusable file alone.
 std::optional<WindowPlace> readWindowPlace();
 void writeWindowPlace(const WindowPlace& place);
 QString windowPlaceFileName();

@@ -1,5 +1,6 @@
 #include "frmOptions.h"
 
+#include "BuzzerFileCheck.h"
 #include "SettingsStore.h"
 #include "TwipsLayout.h"
 #include "frmChooseKey.h"
@@ -149,6 +150,7 @@ frmOptions::frmOptions(QWidget* opener)
                             QStringLiteral("Change Buzzer Sound..."), 1560, 2280, 2295, 375)),
       lblBFile(place<QLabel>(m_keySheet, QStringLiteral("lblBFile"), 120, 2640, 5175, 375,
                              QStringLiteral("buzzer.wav"))),
+      lblBuzzerProblem(place<QLabel>(m_keySheet, QStringLiteral("lblBuzzerProblem"), 120, 3015, 5175, 255)),
       cmdResetKeys(button(m_keySheet, QStringLiteral("cmdResetKeys"), QStringLiteral("Reset Keys"), 4080,
                           3600, 1215, 375)),
 
@@ -192,7 +194,8 @@ frmOptions::frmOptions(QWidget* opener)
       Frame1(textFrame(m_textSheet, QStringLiteral("Frame1"), QStringLiteral("Home Name:"), 1560)),
       txtHomeText(textBox(Frame1, QStringLiteral("txtHomeText"), TeamNameLimit)),
       Frame2(textFrame(m_textSheet, QStringLiteral("Frame2"), QStringLiteral("Visitor Name:"), 2640)),
-      txtVisitorText(textBox(Frame2, QStringLiteral("txtVisitorText"), TeamNameLimit)) {
+      txtVisitorText(textBox(Frame2, QStringLiteral("txtVisitorText"), TeamNameLimit)),
+      m_buzzerCheck(new BuzzerFileCheck(this)) {
     using namespace modBasketball;
     setWindowTitle(QStringLiteral("Options"));
     // The design font of the dialog's buttons and captions; the frames of the text tab have their own.
@@ -200,6 +203,9 @@ frmOptions::frmOptions(QWidget* opener)
     setFixedSize(Twips::toPixels(ClientWidth), Twips::toPixels(ClientHeight));
     lblBFile->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
     lblBFile->setFont(TwipsLayout::designFont(QStringLiteral("Arial"), 9.75));
+    // Not the board: only the operator sees this dialog, before the game.
+    lblBuzzerProblem->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+    lblBuzzerProblem->setStyleSheet(QStringLiteral("color: #b00000"));
     cmdOk->setDefault(true);
 
     m_keys = {{{cmdStartStopClock, lblStartStopClock, &StartStopClockKey,
@@ -241,6 +247,7 @@ void frmOptions::connectControls() {
         connect(slot.button, &QPushButton::clicked, this, [this, target] { colourButton_Click(target); });
     }
     connect(cmdBuzzerSound, &QPushButton::clicked, this, &frmOptions::cmdBuzzerSound_Click);
+    connect(m_buzzerCheck, &BuzzerFileCheck::checked, lblBuzzerProblem, &QLabel::setText);
     connect(cmdResetColors, &QPushButton::clicked, this, &frmOptions::cmdResetColors_Click);
     connect(cmdResetKeys, &QPushButton::clicked, this, &frmOptions::cmdResetKeys_Click);
     connect(cmdOk, &QPushButton::clicked, this, &frmOptions::cmdOk_Click);
@@ -259,6 +266,7 @@ void frmOptions::Form_Load() {
     txtVisitorText->setInitialText(VisitorText);
     txtTitle->setInitialText(TitleText);
     lblBFile->setText(BuzzerFileCaption(BuzzerFile));
+    m_buzzerCheck->check(BuzzerFile);
 }
 
 KeysInUse frmOptions::keysInUse() const {
@@ -301,6 +309,8 @@ void frmOptions::cmdBuzzerSound_Click() {
         return;
     m_buzzTemp = QDir::toNativeSeparators(path);
     lblBFile->setText(BuzzerFileCaption(m_buzzTemp));
+    lblBuzzerProblem->clear();
+    m_buzzerCheck->check(m_buzzTemp);
 }
 
 void frmOptions::cmdResetColors_Click() {
@@ -330,14 +340,11 @@ void frmOptions::cmdOk_Click() {
     TitleText = txtTitle->text();
     HomeText = txtHomeText->text();
     VisitorText = txtVisitorText->text();
-    // The settings are in force for this run either way; a store that cannot be written would
-    // lose them at the next start, so the operator is told which file it is.
-    if (!modSettings::SaveSettings())
-        QMessageBox::warning(
-            this, QStringLiteral("Settings Not Saved"),
-            QStringLiteral("The settings could not be saved to %1.\n\nThey stay in force until "
-                           "the program is closed, but the next start will not find them.")
-                .arg(QDir::toNativeSeparators(modSettings::settingsFileName())));
+    // The settings are in force for this run either way; a store that cannot be used or written
+    // would lose them at the next start, so the operator is told which file it is and why.
+    const modSettings::SaveResult saved = modSettings::SaveSettings();
+    if (saved != modSettings::SaveResult::Saved)
+        QMessageBox::warning(this, QStringLiteral("Settings Not Saved"), modSettings::saveProblemText(saved));
     accept();
 }
 

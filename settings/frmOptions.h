@@ -9,6 +9,7 @@
 
 #include <array>
 
+class BuzzerFileCheck;
 class QGroupBox;
 class QLabel;
 class QPushButton;
@@ -90,6 +91,8 @@ public:
     QLabel* const lblBuzzer;
     QPushButton* const cmdBuzzerSound;
     QLabel* const lblBFile;
+    // Below the path, why the buzzer file cannot be played; empty when it can.
+    QLabel* const lblBuzzerProblem;
     QPushButton* const cmdResetKeys;
 
     QGroupBox* const fraTimeFore;
@@ -162,4 +165,5 @@ private:
     std::array<ColourSlot, 8> m_colours;
     // The buzzer file of the working copy, shown through lblBFile.
     QString m_buzzTemp;
+    BuzzerFileCheck* const m_buzzerCheck;
 };

@@ -51,9 +51,9 @@ void SoundDevice::open() {
     }
     m_open = true;
     // The file is read and checked on a worker thread; the result comes back through the watcher.
-    m_loading = new QFutureWatcher<std::optional<WaveSound>>(this);
+    m_loading = new QFutureWatcher<WaveLoad>(this);
     connect(m_loading, &QFutureWatcherBase::finished, this, &SoundDevice::onLoaded);
-    m_loading->setFuture(QtConcurrent::run(readWaveFile, m_fileName));
+    m_loading->setFuture(QtConcurrent::run(loadWaveFile, m_fileName));
 }
 
 void SoundDevice::close() {
@@ -66,6 +66,7 @@ void SoundDevice::close() {
         loading->deleteLater();
     }
     m_output->setSound(nullptr);
+    setProblem(WaveProblem::None);
 }
 
 void SoundDevice::play() {
@@ -94,11 +95,12 @@ void SoundDevice::stop() {
 void SoundDevice::onLoaded() {
     auto* const loading = std::exchange(m_loading, nullptr);
     loading->deleteLater();
-    std::optional<WaveSound> sound = loading->result();
-    m_loaded = sound.has_value();
+    WaveLoad load = loading->result();
+    m_loaded = load.sound.has_value();
     if (m_loaded) {
-        m_output->setSound(std::make_shared<const WaveSound>(std::move(*sound)));
+        m_output->setSound(std::make_shared<const WaveSound>(std::move(*load.sound)));
     }
+    setProblem(load.problem);
     if (m_playing) {
         // A "Play" given while the file loaded sounds now, or is dropped with a file that holds
         // nothing to play.
@@ -113,5 +115,11 @@ void SoundDevice::onFinished(quint64 serial, bool sounded) {
     m_playing = false;
     if (sounded) {
         emit Done();
+    }
+}
+
+void SoundDevice::setProblem(WaveProblem problem) {
+    if (std::exchange(m_problem, problem) != problem) {
+        emit problemChanged();
     }
 }

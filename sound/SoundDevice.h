@@ -49,12 +49,16 @@ public:
     bool isPlaying() const { return m_playing; }
     // How many "Play" commands were issued since construction, whether or not sound came out.
     int playCount() const { return m_playCount; }
+    // Why the opened file cannot be played; None while it loads, when it plays, or when closed.
+    WaveProblem problem() const { return m_problem; }
 
 Q_SIGNALS:
     // Once per playback, when it runs out or is stopped. A "Play" during a playback restarts the
     // sound as the same playback, so only its final end raises Done(); a "Play" that never
     // sounded (stopped while the file was loading, or with no output to play on) raises none.
     void Done();
+    // problem() changed.
+    void problemChanged();
 
 private:
     void open();
@@ -63,16 +67,18 @@ private:
     void stop();
     void onLoaded();
     void onFinished(quint64 serial, bool sounded);
+    void setProblem(WaveProblem problem);
 
     QString m_fileName;
     QString m_command;
     PulseOutput* const m_output;
-    QFutureWatcher<std::optional<WaveSound>>* m_loading = nullptr;
+    QFutureWatcher<WaveLoad>* m_loading = nullptr;
     QElapsedTimer m_sinceStart;
     // Names the playback under way, so that a report about one that was since stopped or
     // restarted is not taken for its end.
     quint64 m_serial = 0;
     int m_playCount = 0;
+    WaveProblem m_problem = WaveProblem::None;
     bool m_open = false;
     bool m_loaded = false;
     bool m_playing = false;

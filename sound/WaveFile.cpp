@@ -57,9 +57,9 @@ std::optional<SampleFormat> sampleFormat(quint16 encoding, quint16 bits) {
 // The fmt chunk's body: encoding, channels, rate and sample width. The extensible form names its
 // encoding in the first two bytes of its sub-format; samples narrower than their container are
 // left-justified in it, so the container width is what playback needs.
-bool readFormat(QByteArrayView body, WaveSound& sound) {
+WaveProblem readFormat(QByteArrayView body, WaveSound& sound) {
     if (body.size() < 16) {
-        return false;
+        return WaveProblem::NotWave;
     }
     quint16 encoding = u16(body, 0);
     const quint16 channels = u16(body, 2);
@@ -67,18 +67,18 @@ bool readFormat(QByteArrayView body, WaveSound& sound) {
     const quint16 bits = u16(body, 14);
     if (encoding == kFormatExtensible) {
         if (body.size() < 26) {
-            return false;
+            return WaveProblem::NotWave;
         }
         encoding = u16(body, 24);
     }
     const std::optional<SampleFormat> format = sampleFormat(encoding, bits);
     if (!format || channels < 1 || channels > kMaxChannels || rate < 1 || rate > kMaxSampleRate) {
-        return false;
+        return WaveProblem::Unsupported;
     }
     sound.format = *format;
     sound.channels = channels;
     sound.sampleRate = int(rate);
-    return true;
+    return WaveProblem::None;
 }
 
 } // namespace
@@ -98,9 +98,9 @@ int WaveSound::bytesPerFrame() const {
     return channels;
 }
 
-std::optional<WaveSound> parseWave(QByteArrayView bytes) {
+WaveLoad loadWave(QByteArrayView bytes) {
     if (bytes.size() < 12 || !bytes.startsWith("RIFF") || bytes.sliced(8, 4) != "WAVE") {
-        return std::nullopt;
+        return {std::nullopt, WaveProblem::NotWave};
     }
     WaveSound sound;
     bool haveFormat = false;
@@ -113,10 +113,11 @@ std::optional<WaveSound> parseWave(QByteArrayView bytes) {
         // A chunk cut short holds what is left of the file.
         const qsizetype size = std::min<qsizetype>(u32(bytes, at + 4), bytes.size() - body);
         if (id == "fmt " && !haveFormat) {
-            haveFormat = readFormat(bytes.sliced(body, size), sound);
-            if (!haveFormat) {
-                return std::nullopt;
+            const WaveProblem problem = readFormat(bytes.sliced(body, size), sound);
+            if (problem != WaveProblem::None) {
+                return {std::nullopt, problem};
             }
+            haveFormat = true;
         } else if (id == "data" && !haveData) {
             data = bytes.sliced(body, size);
             haveData = true;
@@ -128,20 +129,59 @@ std::optional<WaveSound> parseWave(QByteArrayView bytes) {
         }
     }
     if (!haveFormat || !haveData) {
-        return std::nullopt;
+        return {std::nullopt, WaveProblem::NotWave};
     }
     const qsizetype whole = data.size() - data.size() % sound.bytesPerFrame();
     if (whole == 0) {
-        return std::nullopt;
+        return {std::nullopt, WaveProblem::Empty};
     }
     sound.samples = data.first(whole).toByteArray();
-    return sound;
+    return {std::move(sound), WaveProblem::None};
+}
+
+std::optional<WaveSound> parseWave(QByteArrayView bytes) {
+    return loadWave(bytes).sound;
+}
+
+WaveLoad loadWaveFile(const QString& path) {
+    const RegularFileContents file = readRegularFile(path, kMaxWaveFileBytes);
+    switch (file.status) {
+    case FileRead::Read:
+        return loadWave(file.bytes);
+    case FileRead::Missing:
+        return {std::nullopt, WaveProblem::Missing};
+    case FileRead::NotAFile:
+        return {std::nullopt, WaveProblem::NotAFile};
+    case FileRead::TooLarge:
+        return {std::nullopt, WaveProblem::TooLarge};
+    case FileRead::Unreadable:
+        break;
+    }
+    return {std::nullopt, WaveProblem::Unreadable};
 }
 
 std::optional<WaveSound> readWaveFile(const QString& path) {
-    const RegularFileContents file = readRegularFile(path, kMaxWaveFileBytes);
-    if (file.status != FileRead::Read) {
-        return std::nullopt;
+    return loadWaveFile(path).sound;
+}
+
+QString waveProblemText(WaveProblem problem) {
+    switch (problem) {
+    case WaveProblem::None:
+        return {};
+    case WaveProblem::Missing:
+        return QStringLiteral("file not found");
+    case WaveProblem::NotAFile:
+        return QStringLiteral("cannot be played: not a regular file");
+    case WaveProblem::TooLarge:
+        return QStringLiteral("cannot be played: larger than %1 MB").arg(kMaxWaveFileBytes / (1024 * 1024));
+    case WaveProblem::Unreadable:
+        return QStringLiteral("cannot be played: unreadable");
+    case WaveProblem::NotWave:
+        return QStringLiteral("cannot be played: not a wave file");
+    case WaveProblem::Unsupported:
+        return QStringLiteral("cannot be played: unsupported encoding");
+    case WaveProblem::Empty:
+        break;
     }
-    return parseWave(file.bytes);
+    return QStringLiteral("cannot be played: no sound in it");
 }

@@ -31,7 +31,26 @@ inline constexpr qint64 kMaxWaveFileBytes = 50 * 1024 * 1024;
 // chunk, an encoding other than PCM or float, no whole frame) gives nothing.
 std::optional<WaveSound> parseWave(QByteArrayView bytes);
 
+// Why a wave file cannot be played, for the operator.
+enum class WaveProblem { None, Missing, NotAFile, TooLarge, Unreadable, NotWave, Unsupported, Empty };
+
+// A wave file read for playing: its sound, or why there is none.
+struct WaveLoad {
+    std::optional<WaveSound> sound;
+    WaveProblem problem = WaveProblem::None;
+};
+
+// Reads a RIFF/WAVE image and says why it cannot be played when it cannot: NotWave without a
+// RIFF/WAVE header or a fmt and data chunk, Unsupported for an encoding, width, channel count or
+// rate the output cannot play, Empty without one whole frame.
+WaveLoad loadWave(QByteArrayView bytes);
+
 // Reads the wave file at path: a regular file of at most kMaxWaveFileBytes only, so that a
-// named pipe, a device or a huge file never blocks or floods the reader. Gives nothing when the
-// file cannot be read or holds no playable sound.
+// named pipe, a device or a huge file never blocks or floods the reader. Safe on any thread.
+WaveLoad loadWaveFile(const QString& path);
+
+// What the operator reads under the file's path: empty for None.
+QString waveProblemText(WaveProblem problem);
+
+// loadWaveFile's sound alone.
 std::optional<WaveSound> readWaveFile(const QString& path);

@@ -17,3 +17,8 @@ struct RegularFileContents {
 // Reads the whole file at path when it is a regular file of at most maxBytes, without ever waiting
 // on a pipe or a device; otherwise says why.
 RegularFileContents readRegularFile(const QString& path, qint64 maxBytes);
+
+// Whether path could be read now, without reading it: Read when it is a regular file of at most
+// maxBytes that opens for reading, otherwise why not. For files that another reader then opens by
+// name (the settings store); the file can still change in between.
+FileRead checkRegularFile(const QString& path, qint64 maxBytes);

@@ -1,3 +1,4 @@
+#include "BuzzerFileCheck.h"
 #include "Label.h"
 #include "ModalDriver.h"
 #include "SettingsStore.h"
@@ -15,6 +16,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QSettings>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTextBrowser>
@@ -44,6 +46,8 @@ private Q_SLOTS:
     void everyClickTargetLeavesForTheBoard();
     void optionsFromTheSplashAreInForceOnTheBoard();
     void helpFromTheSplashIsTheBoardsHelp();
+    void buzzerProblemUnderTheVersion_data();
+    void buzzerProblemUnderTheVersion();
 
 private:
     // Clicks on the splash where the operator would, at a point inside target's own area.
@@ -166,6 +170,45 @@ void tst_Splash::helpFromTheSplashIsTheBoardsHelp() {
     QTest::keyClick(frmHelp::instance()->rtbHelp(), 's');
     QCOMPARE(modCount::IsCounting(0), FlagTrue);
     modCount::StopCount(0);
+}
+
+void tst_Splash::buzzerProblemUnderTheVersion_data() {
+    QTest::addColumn<QByteArray>("content");
+    QTest::addColumn<QString>("line");
+
+    QTest::newRow("not a wave file") << QByteArray("Not a sound at all.")
+                                     << "Buzzer: cannot be played: not a wave file";
+}
+
+void tst_Splash::buzzerProblemUnderTheVersion() {
+    QFETCH(QByteArray, content);
+    QFETCH(QString, line);
+
+    const QString buzzer = m_store.filePath(QStringLiteral("buzzer.wav"));
+    QFile file(buzzer);
+    QVERIFY(file.open(QIODevice::WriteOnly) && file.write(content) == content.size());
+    file.close();
+    {
+        QSettings store(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("Courtvane"));
+        store.setValue(QStringLiteral("KeySettings/BuzzerFile"), buzzer);
+    }
+    // A splash of its own, since the one of init() loaded the store before this test wrote it.
+    delete m_splash;
+    m_splash = new frmSplash;
+    QSignalSpy checked(m_splash->findChild<BuzzerFileCheck*>(), &BuzzerFileCheck::checked);
+    m_splash->show();
+    QVERIFY(checked.wait());
+    QCOMPARE(m_splash->lblBuzzerProblem->caption(), line);
+    QVERIFY(m_splash->lblBuzzerProblem->isVisible());
+    QSettings(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("Courtvane"))
+        .remove(QStringLiteral("KeySettings/BuzzerFile"));
+
+    // Only the operator sees it: nothing on the board tells the crowd.
+    clickOn(m_splash->lblBuzzerProblem);
+    QTRY_VERIFY(m_splash.isNull());
+    for (const Label* label : frmSplash::scoreboard()->findChildren<Label*>())
+        QVERIFY2(!label->caption().contains(QStringLiteral("cannot be played")),
+                 qPrintable(label->objectName()));
 }
 
 QTEST_MAIN(tst_Splash)

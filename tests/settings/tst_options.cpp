@@ -1,3 +1,5 @@
+#include "BuzzerFileCheck.h"
+#include "HostileFile.h"
 #include "ModalDriver.h"
 #include "OptionsRules.h"
 #include "SettingsStore.h"
@@ -6,12 +8,14 @@
 #include "modBasketball.h"
 
 #include <QColorDialog>
+#include <QDataStream>
 #include <QDir>
 #include <QFileDialog>
 #include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QSettings>
+#include <QSignalSpy>
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
@@ -72,12 +76,14 @@ QString chooseKey(frmOptions* options, const QString& button, const QString& key
 }
 
 // One operator action on the open options dialog, "kind|target|value".
+// The answers run later, from the dialog's own loop, after the block that set them up has ended:
+// they hold copies of what they need, never references to locals.
 void perform(frmOptions* options, const QString& step) {
     const QStringList part = step.split(QLatin1Char('|'));
     const QString& kind = part.at(0);
     if (kind == "colour") {
         const Colour before = options->findChild<ColourSwatch*>(part.at(2))->colour();
-        whenModal([&](QWidget* modal) {
+        whenModal([part, before](QWidget* modal) {
             auto* chooser = qobject_cast<QColorDialog*>(modal);
             QVERIFY(chooser);
             QCOMPARE(fromQColor(chooser->currentColor()), before & 0xFFFFFF);
@@ -87,7 +93,7 @@ void perform(frmOptions* options, const QString& step) {
             chooser->accept();
         });
     } else if (kind == "reset") {
-        whenModal([&](QWidget* modal) {
+        whenModal([part](QWidget* modal) {
             auto* box = qobject_cast<QMessageBox*>(modal);
             QVERIFY(box);
             const QString what = part.at(1) == "cmdResetColors" ? "colors" : "keys";
@@ -96,7 +102,7 @@ void perform(frmOptions* options, const QString& step) {
             box->button(part.at(2) == "yes" ? QMessageBox::Yes : QMessageBox::No)->click();
         });
     } else if (kind == "buzzer") {
-        whenModal([&](QWidget* modal) {
+        whenModal([part](QWidget* modal) {
             auto* chooser = qobject_cast<QFileDialog*>(modal);
             QVERIFY(chooser);
             QCOMPARE(chooser->nameFilters(), QStringList{"Sounds *.wav (*.wav)"});
@@ -139,6 +145,10 @@ private Q_SLOTS:
     void keyCapture();
     void captions_data();
     void captions();
+    void hostileStore_data();
+    void hostileStore();
+    void buzzerProblemLine_data();
+    void buzzerProblemLine();
 
 private:
     QString sound(const QString& name) const { return QDir::toNativeSeparators(m_sounds.filePath(name)); }
@@ -153,6 +163,21 @@ void tst_Options::initTestCase() {
     QSettings::setPath(QSettings::NativeFormat, QSettings::SystemScope, m_store.filePath("system"));
     for (const char* name : {"a.wav", "b.wav"})
         QVERIFY(QFile(sound(name)).open(QIODevice::WriteOnly));
+    // A tenth of a second of 8-bit mono silence, and a text under a wave file's name.
+    QFile good(sound("good.wav"));
+    QVERIFY(good.open(QIODevice::WriteOnly));
+    QDataStream wave(&good);
+    wave.setByteOrder(QDataStream::LittleEndian);
+    wave.writeRawData("RIFF", 4);
+    wave << quint32(36 + 800);
+    wave.writeRawData("WAVEfmt ", 8);
+    wave << quint32(16) << quint16(1) << quint16(1) << quint32(8000) << quint32(8000) << quint16(1)
+         << quint16(8);
+    wave.writeRawData("data", 4);
+    wave << quint32(800);
+    wave.writeRawData(QByteArray(800, '\x80').constData(), 800);
+    QFile text(sound("text.wav"));
+    QVERIFY(text.open(QIODevice::WriteOnly) && text.write("Not a sound at all.") > 0);
 }
 
 void tst_Options::init() {
@@ -288,7 +313,7 @@ void tst_Options::workingCopy() {
         expected.insert(changes);
     QCOMPARE(storeTexts(), committed ? expected : Texts{});
     // What the state holds now, through the store's own writer.
-    QVERIFY(modSettings::SaveSettings());
+    QCOMPARE(modSettings::SaveSettings(), modSettings::SaveResult::Saved);
     QCOMPARE(storeTexts(), expected);
 }
 
@@ -365,6 +390,136 @@ void tst_Options::captions() {
     QFETCH(KeyCode, key);
     QFETCH(QString, caption);
     QCOMPARE(key ? keyLabelText(key) : BuzzerFileCaption(path), caption);
+}
+
+void tst_Options::hostileStore_data() {
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<QString>("told");
+    QTest::addColumn<bool>("written");
+
+    QTest::newRow("first run") << "missing" << QString() << true;
+    QTest::newRow("garbage") << "garbage" << QString() << true;
+    QTest::newRow("named pipe") << "fifo"
+                                << "is not a regular file" << false;
+    QTest::newRow("directory") << "directory"
+                               << "is not a regular file" << false;
+    QTest::newRow("endless device") << "device"
+                                    << "is not a regular file" << false;
+    QTest::newRow("2 MB") << "2 MB"
+                          << "is larger than 1 MB" << false;
+    QTest::newRow("folder that cannot be made") << "unwritable folder"
+                                                << "could not be saved to" << false;
+    QTest::newRow("lock that is a named pipe") << "lock fifo"
+                                               << "lock file" << false;
+    QTest::newRow("lock that is a directory") << "lock directory"
+                                              << "lock file" << false;
+}
+
+void tst_Options::hostileStore() {
+    QFETCH(QString, kind);
+    QFETCH(QString, told);
+    QFETCH(bool, written);
+
+    // Root may write anywhere, so the folder that cannot be written is one below a plain file.
+    const bool blocked = kind == "unwritable folder";
+    const QString folder = blocked ? m_store.filePath("plain/settings") : m_store.path();
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, folder);
+    const QString file = QDir(folder).filePath("Courtvane.conf");
+    // The store itself, or the lock file QSettings takes beside it when it writes.
+    const bool onLock = kind.startsWith("lock ");
+    const QString target = onLock ? file + ".lock" : file;
+    const auto clear = [&] {
+        for (const QString& path : {file, file + ".lock"})
+            QFileInfo(path).isDir() ? QDir(path).removeRecursively() : QFile::remove(path);
+        QFile::remove(m_store.filePath("plain"));
+    };
+    clear(); // what a failed row before left behind
+    QVERIFY(!blocked || QFile(m_store.filePath("plain")).open(QIODevice::WriteOnly));
+    QCOMPARE(modSettings::settingsFileName(), QDir::toNativeSeparators(file));
+    QVERIFY(makeHostile(blocked ? "missing" : onLock ? kind.mid(5) : kind, target));
+    const QString before = fingerprint(target);
+
+    PipeRelease release(target);
+    modBasketball::HomeText = modBasketball::TitleText = "stale";
+    modBasketball::TimeColor = 7;
+    modSettings::LoadSettings();
+    QCOMPARE(modBasketball::HomeText, QStringLiteral("Home"));
+    QCOMPARE(modBasketball::TitleText, QStringLiteral("Home"));
+    QCOMPARE(modBasketball::TimeColor, 255);
+
+    QString message = "none";
+    whenModal([&message](QWidget* modal) {
+        auto* options = qobject_cast<frmOptions*>(modal);
+        QVERIFY(options);
+        perform(options, "text|txtHomeText|Hawks");
+        whenModal([&message](QWidget* box) {
+            auto* warning = qobject_cast<QMessageBox*>(box);
+            QVERIFY(warning);
+            QCOMPARE(warning->windowTitle(), QStringLiteral("Settings Not Saved"));
+            message = warning->text();
+        });
+        options->cmdOk->click();
+    });
+    frmOptions::showModal(nullptr);
+    QVERIFY2(!release.released(), "waited on the named pipe");
+
+    if (told.isEmpty())
+        QCOMPARE(message, QStringLiteral("none"));
+    else
+        QVERIFY2(message.contains(told) && message.contains(QDir::toNativeSeparators(file)),
+                 qPrintable(message));
+    if (written) {
+        QVERIFY(QFileInfo(file).isFile());
+        QFile stored(file);
+        QVERIFY(stored.open(QIODevice::ReadOnly));
+        QVERIFY(stored.readAll().contains("HomeText=Hawks"));
+    } else {
+        QCOMPARE(fingerprint(target), before);
+    }
+    // Still in force for this run.
+    QCOMPARE(modBasketball::HomeText, QStringLiteral("Hawks"));
+
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, m_store.path());
+    clear();
+}
+
+void tst_Options::buzzerProblemLine_data() {
+    QTest::addColumn<QString>("stored");
+    QTest::addColumn<QString>("storedLine");
+    QTest::addColumn<QString>("chosen");
+    QTest::addColumn<QString>("chosenLine");
+
+    const QString notWave = "cannot be played: not a wave file";
+    QTest::newRow("missing") << sound("gone.wav") << "file not found" << QString() << QString();
+    QTest::newRow("not a wave file") << sound("text.wav") << notWave << QString() << QString();
+    QTest::newRow("playable") << sound("good.wav") << QString() << QString() << QString();
+    QTest::newRow("no file chosen") << QString() << QString() << QString() << QString();
+    QTest::newRow("a playable file picked") << sound("text.wav") << notWave << sound("good.wav") << QString();
+    QTest::newRow("an unplayable file picked")
+        << sound("good.wav") << QString() << sound("text.wav") << notWave;
+}
+
+void tst_Options::buzzerProblemLine() {
+    QFETCH(QString, stored);
+    QFETCH(QString, storedLine);
+    QFETCH(QString, chosen);
+    QFETCH(QString, chosenLine);
+
+    modBasketball::BuzzerFile = stored;
+    frmOptions options(nullptr);
+    auto* check = options.findChild<BuzzerFileCheck*>();
+    QVERIFY(check);
+    QSignalSpy checked(check, &BuzzerFileCheck::checked);
+    options.show();
+    // An empty path is told at once, before the spy could see it.
+    QVERIFY(stored.isEmpty() || checked.wait());
+    QCOMPARE(options.lblBuzzerProblem->text(), storedLine);
+    if (!chosen.isEmpty()) {
+        checked.clear();
+        perform(&options, "buzzer|cmdBuzzerSound|" + chosen);
+        QVERIFY(checked.count() > 0 || checked.wait());
+        QCOMPARE(options.lblBuzzerProblem->text(), chosenLine);
+    }
 }
 
 QTEST_MAIN(tst_Options)

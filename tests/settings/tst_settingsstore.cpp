@@ -1,4 +1,6 @@
+#include "HostileFile.h"
 #include "SettingsStore.h"
+#include "WindowPlace.h"
 #include "modBasketball.h"
 
 #include <QCoreApplication>
@@ -82,6 +84,10 @@ private slots:
     void colourTextForm();
     void keyTextForm_data();
     void keyTextForm();
+
+    // The board's place, kept beside the store
+    void windowPlaceFileIsUsedOnlyWhenSafe_data();
+    void windowPlaceFileIsUsedOnlyWhenSafe();
 
 private:
     QString storeFile() const { return m_dir.filePath(QStringLiteral("Courtvane.conf")); }
@@ -453,6 +459,37 @@ void TestSettingsStore::keyTextForm() {
 
     QCOMPARE(modSettings::keyToText(key), text);
     QTEST(modSettings::keyFromText(text, 42), "readBack");
+}
+
+void TestSettingsStore::windowPlaceFileIsUsedOnlyWhenSafe_data() {
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<bool>("used");
+
+    for (const char* kind : {"fifo", "directory", "device", "2 MB", "lock fifo", "lock directory"})
+        QTest::newRow(kind) << kind << false;
+    QTest::newRow("first run") << "missing" << true;
+}
+
+void TestSettingsStore::windowPlaceFileIsUsedOnlyWhenSafe() {
+    QFETCH(QString, kind);
+    QFETCH(bool, used);
+
+    QCOMPARE(modSettings::windowPlaceFileName(), m_dir.filePath(QStringLiteral("Courtvane-window.ini")));
+    // The file itself, or the lock file QSettings takes beside it when it writes.
+    const bool onLock = kind.startsWith("lock ");
+    const QString file = modSettings::windowPlaceFileName() + (onLock ? ".lock" : "");
+    QVERIFY(makeHostile(onLock ? kind.mid(5) : kind, file));
+    const QString before = fingerprint(file);
+    const modSettings::WindowPlace place{QStringLiteral("HDMI-1"), true};
+    {
+        PipeRelease release(file);
+        QCOMPARE(modSettings::readWindowPlace(), std::nullopt);
+        modSettings::writeWindowPlace(place);
+        QCOMPARE(modSettings::readWindowPlace(), used ? std::optional(place) : std::nullopt);
+        QVERIFY2(!release.released(), "waited on the named pipe");
+    }
+    QCOMPARE(fingerprint(file) == before, !used);
+    QFileInfo(file).isDir() ? QDir(file).removeRecursively() : QFile::remove(file);
 }
 
 QTEST_GUILESS_MAIN(TestSettingsStore)
