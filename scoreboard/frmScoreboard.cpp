@@ -468,22 +468,26 @@ void frmScoreboard::tmrClock_Timer() {
     // than a tenth late.
     const qint64 readUs = Clock::source().monotonicUs();
     const Currency gameClock = modCount::ReadCount(GameSlot);
-    const QTime localTime = Clock::source().localTime();
-    if (ClockTime)
+    // The local time only when shown: reading it costs a look at the system's time zone.
+    int localMs = 0;
+    if (ClockTime) {
+        const QTime localTime = Clock::source().localTime();
+        localMs = localTime.msec();
         modCount::ShowCount(ClockTick::timeOfDayValue(localTime, m_twelveHourClock), pledTime, shpTime);
-    else
+    } else {
         modCount::ShowCount(gameClock, pledTime, shpTime);
+    }
     if (ClockTick::buzzerDue(gameClock, BuzzerSounded))
         Buzzer();
     m_accessibility->announce();
-    aimTick(readUs, gameClock, localTime);
+    aimTick(readUs, gameClock, localMs);
 }
 
-void frmScoreboard::aimTick(qint64 readUs, Currency gameClock, const QTime& localTime) {
+void frmScoreboard::aimTick(qint64 readUs, Currency gameClock, int localMs) {
     const std::optional<qint64> runStart = modCount::RunStartUs(GameSlot);
     const std::optional<int> wait = ClockTick::msUntilNextChange(
         {gameClock, runStart ? std::optional<qint64>(readUs - *runStart) : std::nullopt,
-         ClockTime != FlagFalse, localTime.msec()});
+         ClockTime != FlagFalse, localMs});
     if (wait)
         tmrClock->start(*wait);
     else

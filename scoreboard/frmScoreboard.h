@@ -131,7 +131,7 @@ private:
     // Stops a running game clock at the time that really passed: the tick reads it only when
     // the display can change, so its latest read may be older than the stop.
     void stopGameClock();
-    void aimTick(qint64 readUs, Currency gameClock, const QTime& localTime);
+    void aimTick(qint64 readUs, Currency gameClock, int localMs);
     void mmcBuzzer_Done();
     void imgPossH_Click();
     void imgPossV_Click();
