@@ -9,8 +9,8 @@
 
 #include <memory>
 
-// The clock tick runs twenty times a second for a whole game: how long one tick takes, and how
-// much it repaints.
+// The clock tick runs whenever the clock display can change, for a whole game: how long one tick
+// takes, and how often it runs and repaints in each form of the clock.
 class bench_Tick : public QObject {
     Q_OBJECT
 
@@ -19,7 +19,8 @@ private Q_SLOTS:
     void cleanup();
     void tickWhileCounting();
     void tickWhileStopped();
-    void paintsPerSecondOfGame();
+    void ticksAndPaintsPerSecondOfGame_data();
+    void ticksAndPaintsPerSecondOfGame();
 
 private:
     std::unique_ptr<ManualTime> m_time;
@@ -29,6 +30,8 @@ private:
 void bench_Tick::init() {
     modBasketball::BorderColor = 0xFFFFFF;
     modBasketball::TimeColor = 255;
+    modBasketball::StartStopClockKey = 's';
+    modBasketball::ClockSwitchKey = 'c';
     modCount::ResetAllSlots();
     m_time = std::make_unique<ManualTime>();
     m_board = std::make_unique<frmScoreboard>();
@@ -43,7 +46,7 @@ void bench_Tick::cleanup() {
 void bench_Tick::tickWhileCounting() {
     m_board->AllKeyPress(modBasketball::StartStopClockKey);
     QBENCHMARK {
-        m_time->advanceMs(50);
+        m_time->advanceMs(100);
         m_board->tmrClock_Timer();
     }
 }
@@ -54,21 +57,50 @@ void bench_Tick::tickWhileStopped() {
     }
 }
 
-void bench_Tick::paintsPerSecondOfGame() {
+void bench_Tick::ticksAndPaintsPerSecondOfGame_data() {
+    QTest::addColumn<int>("startSeconds");
+    QTest::addColumn<bool>("running");
+    QTest::addColumn<bool>("timeOfDay");
+    QTest::newRow("minutes form, running") << 600 << true << false;
+    QTest::newRow("tenths form, running") << 59 << true << false;
+    QTest::newRow("stopped") << 600 << false << false;
+    QTest::newRow("time of day, game running") << 600 << true << true;
+}
+
+void bench_Tick::ticksAndPaintsPerSecondOfGame() {
+    QFETCH(int, startSeconds);
+    QFETCH(bool, running);
+    QFETCH(bool, timeOfDay);
     m_board->show();
     QVERIFY(QTest::qWaitForWindowExposed(m_board.get()));
+    modCount::SetCount(Currency::fromSeconds(startSeconds), 0, 0);
+    if (running)
+        m_board->AllKeyPress(modBasketball::StartStopClockKey);
+    if (timeOfDay)
+        m_board->AllKeyPress(modBasketball::ClockSwitchKey);
+    m_board->tmrClock_Timer();
+    QCoreApplication::processEvents();
     PaintCounter counter;
     for (QWidget* widget : m_board->findChildren<QWidget*>())
         widget->installEventFilter(&counter);
-    // One minute of game in the last minute's form, where a digit changes every tenth.
-    modCount::SetCount(Currency::fromSeconds(59), 0, 0);
-    m_board->AllKeyPress(modBasketball::StartStopClockKey);
-    for (int tick = 0; tick < 20 * 60; ++tick) {
-        m_time->advanceMs(50);
+
+    // A minute of game on the stepped time, each tick when the board's timer is aimed; the timer
+    // itself is stopped so that only these ticks run.
+    constexpr qint64 GameMs = 58'000;
+    qint64 elapsed = 0;
+    int ticks = 0;
+    while (m_board->tmrClock->isActive() && elapsed + m_board->tmrClock->interval() <= GameMs) {
+        const int wait = m_board->tmrClock->interval();
+        m_board->tmrClock->stop();
+        m_time->advanceMs(wait);
+        elapsed += wait;
         m_board->tmrClock_Timer();
         QCoreApplication::processEvents();
+        ++ticks;
     }
-    qInfo("paint events in 60 s of game clock: %d (%.1f per second)", counter.paints, counter.paints / 60.0);
+    const double seconds = GameMs / 1000.0;
+    qInfo("%s: %.1f ticks and %.1f paint events per second of game", QTest::currentDataTag(), ticks / seconds,
+          counter.paints / seconds);
 }
 
 QTEST_MAIN(bench_Tick)

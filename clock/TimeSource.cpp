@@ -10,6 +10,10 @@ public:
         using namespace std::chrono;
         return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
     }
+    qint64 monotonicUs() const override {
+        using namespace std::chrono;
+        return duration_cast<microseconds>(steady_clock::now().time_since_epoch()).count();
+    }
     QTime localTime() const override { return QTime::currentTime(); }
 };
 

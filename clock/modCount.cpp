@@ -17,20 +17,21 @@ Slots<Currency> CountTotal{};
 // of the stop, so a stopped clock keeps the value that was last shown.
 Slots<Currency> CountRun{};
 Slots<qint32> CountMode{};
-// The instant the current run began, on the monotonic line: a change of the wall clock or of
-// daylight saving while the game clock runs must not move it.
-Slots<qint64> CountStartMs{};
+// The instant the current run began, in microseconds on the monotonic line: a change of the wall
+// clock or of daylight saving while the game clock runs must not move it.
+Slots<qint64> CountStartUs{};
 Slots<bool> CountStarted{};
+
+constexpr qint64 UsPerTenth = 100'000;
 
 bool isSlot(qint16 slot) {
     return slot >= 0 && slot < SlotCount;
 }
 
-// The tenth of a second that a millisecond instant falls in, rounded towards minus infinity so
-// that every tenth is 100 ms long on both sides of 0.
-qint64 tenthOf(qint64 ms) {
-    const qint64 quotient = ms / 100;
-    return (ms % 100 < 0) ? quotient - 1 : quotient;
+// The whole tenths in a stretch of time, rounded towards minus infinity.
+qint64 wholeTenths(qint64 us) {
+    const qint64 quotient = us / UsPerTenth;
+    return (us % UsPerTenth < 0) ? quotient - 1 : quotient;
 }
 
 } // namespace
@@ -48,7 +49,7 @@ void SetCount(Currency limit, qint32 mode, qint16 slot) {
 void StartCount(qint16 slot) {
     if (!isSlot(slot) || CountRunning[slot] != FlagFalse)
         return;
-    CountStartMs[slot] = Clock::source().monotonicMs();
+    CountStartUs[slot] = Clock::source().monotonicUs();
     CountStarted[slot] = true;
     CountRunning[slot] = FlagTrue;
 }
@@ -68,11 +69,11 @@ Currency ReadCount(qint16 slot) {
     if (!isSlot(slot))
         return Currency();
 
-    // A run counts the tenth-of-a-second boundaries crossed since its start, so it is always a
-    // whole number of tenths and less than a tenth away from the true elapsed time.
+    // A run counts the whole tenths of the time that really passed since its start, cut short
+    // rather than rounded: the clock never shows a tenth, nor reaches 0, before its time.
     if (CountStarted[slot] && CountRunning[slot] != FlagFalse) {
-        const qint64 nowMs = Clock::source().monotonicMs();
-        CountRun[slot] = Currency::fromTenths(tenthOf(nowMs) - tenthOf(CountStartMs[slot]));
+        CountRun[slot] =
+            Currency::fromTenths(wholeTenths(Clock::source().monotonicUs() - CountStartUs[slot]));
     } else {
         CountRun[slot] = Currency();
     }
@@ -89,13 +90,19 @@ Currency ReadCount(qint16 slot) {
     return remaining;
 }
 
+std::optional<qint64> RunStartUs(qint16 slot) {
+    if (!isSlot(slot) || !CountStarted[slot] || CountRunning[slot] == FlagFalse)
+        return std::nullopt;
+    return CountStartUs[slot];
+}
+
 void ResetAllSlots() {
     CountRunning.fill(FlagFalse);
     CountLimit.fill(Currency());
     CountTotal.fill(Currency());
     CountRun.fill(Currency());
     CountMode.fill(0);
-    CountStartMs.fill(0);
+    CountStartUs.fill(0);
     CountStarted.fill(false);
 }
 

@@ -14,15 +14,16 @@ QString displayReading(const ControlGroup<PolyLED>& unitsFirst) {
     return BoardReading::digits(captions);
 }
 
+// A dot of the clock shows when its fill stands out from the frame it sits on.
+bool dotShows(const frmScoreboard& board, int dot) {
+    return board.shpTime[dot]->fillColor() != board.picTime->backColor();
+}
+
 QString clockReading(const frmScoreboard& board) {
     std::array<qint16, 4> captions{};
     for (int i = 0; i < board.pledTime.Count(); ++i)
         captions.at(std::size_t(i)) = board.pledTime[i]->caption();
-    // A dot shows when its fill stands out from the frame it sits on.
-    const auto shows = [&board](int dot) {
-        return board.shpTime[dot]->fillColor() != board.picTime->backColor();
-    };
-    return BoardReading::clock(captions, shows(0), shows(1));
+    return BoardReading::clock(captions, dotShows(board, 0), dotShows(board, 1));
 }
 
 // The board's own window leaves out its drawn decoration.
@@ -43,7 +44,7 @@ void BoardAccessibility::install() {
     Q_UNUSED(installed);
 }
 
-BoardAccessibility::BoardAccessibility(frmScoreboard* board) : QObject(board) {
+BoardAccessibility::BoardAccessibility(frmScoreboard* board) : QObject(board), m_board(*board) {
     install();
     const frmScoreboard& shown = *board;
     const auto readingOf = [](const ControlGroup<PolyLED>& display) {
@@ -59,8 +60,10 @@ BoardAccessibility::BoardAccessibility(frmScoreboard* board) : QObject(board) {
                               frmScoreboard::MaxPeriod),
     };
     const QStringList displayNames{tr("Game clock"), tr("Home score"), tr("Visitor score"), tr("Period")};
-    for (qsizetype i = 0; i < m_readings.size(); ++i)
+    for (qsizetype i = 0; i < m_readings.size(); ++i) {
         m_readings[i]->display()->setAccessibleName(displayNames[i]);
+        m_shown.append(shownOn(i));
+    }
 
     m_toggles = {
         new AccessibleToggle(board->imgPossH, [&shown] { return shown.LitPoss == 1; }),
@@ -83,9 +86,27 @@ BoardAccessibility::BoardAccessibility(frmScoreboard* board) : QObject(board) {
         connect(area, &Image::clicked, this, &BoardAccessibility::announce);
 }
 
+BoardAccessibility::Shown BoardAccessibility::shownOn(qsizetype display) const {
+    static constexpr std::array displays{&frmScoreboard::pledTime, &frmScoreboard::pledHomeScore,
+                                         &frmScoreboard::pledVisitorScore, &frmScoreboard::pledPeriod};
+    const ControlGroup<PolyLED>& digits = m_board.*displays.at(std::size_t(display));
+    Shown shown;
+    for (int i = 0; i < digits.Count() && i < int(shown.digits.size()); ++i)
+        shown.digits.at(std::size_t(i)) = digits[i]->caption();
+    if (&digits == &m_board.pledTime)
+        for (int dot = 0; dot < 2; ++dot)
+            shown.dots.at(std::size_t(dot)) = dotShows(m_board, dot);
+    return shown;
+}
+
 void BoardAccessibility::announce() {
-    for (AccessibleReading* reading : std::as_const(m_readings))
-        reading->announce();
+    for (qsizetype i = 0; i < m_readings.size(); ++i) {
+        const Shown shown = shownOn(i);
+        if (shown == m_shown[i])
+            continue;
+        m_shown[i] = shown;
+        m_readings[i]->announce();
+    }
     for (AccessibleToggle* toggle : std::as_const(m_toggles))
         toggle->announce();
 }

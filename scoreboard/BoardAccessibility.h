@@ -5,6 +5,8 @@
 #include <QObject>
 #include <QString>
 
+#include <array>
+
 class AccessibleReading;
 class AccessibleToggle;
 class frmScoreboard;
@@ -26,7 +28,19 @@ public:
     void announce();
 
 private:
+    // What a display shows, cheap to take and compare on every tick: its digits and, for the
+    // clock, which dots stand out. Its reading is built only when this changes.
+    struct Shown {
+        std::array<qint16, 4> digits{};
+        std::array<bool, 2> dots{};
+        bool operator==(const Shown&) const = default;
+    };
+    Shown shownOn(qsizetype display) const;
+
+    const frmScoreboard& m_board;
     // Owned by the controls they describe, which the board owns.
     QList<AccessibleReading*> m_readings;
+    // What each display showed at its latest announcement, in the order of m_readings.
+    QList<Shown> m_shown;
     QList<AccessibleToggle*> m_toggles;
 };

@@ -29,8 +29,6 @@ namespace {
 // Design size of the client area, in twips.
 constexpr int DesignWidth = 9480;
 constexpr int DesignHeight = 6795;
-// The clock ticks every 50 ms for the whole life of the board.
-constexpr int TickMs = 50;
 // The clock display's entry: counter slot 0, counting down, at most 99:59.
 constexpr qint16 GameSlot = 0;
 constexpr qint32 CountDown = 0;
@@ -132,12 +130,12 @@ frmScoreboard::frmScoreboard(QWidget* parent)
     resize(Twips::toPixels(DesignWidth), Twips::toPixels(DesignHeight));
     placeWindow();
 
+    // One shot at a time, aimed at the next change of the display: a sleeping board does not wake.
+    tmrClock->setSingleShot(true);
+    tmrClock->setTimerType(Qt::PreciseTimer);
     m_twelveHourClock = ClockTick::localeUsesTwelveHour();
     Form_Load();
     m_accessibility = new BoardAccessibility(this);
-
-    tmrClock->setInterval(TickMs);
-    tmrClock->start();
 }
 
 frmScoreboard::~frmScoreboard() {
@@ -277,6 +275,8 @@ void frmScoreboard::connectControls() {
     for (PolyLED* element : pledTime)
         connect(element, &PolyLED::KeyPress, this, [this, dispatch](int, qint16 key) {
             modCount::CountKeyPress(dispatch, pledTime, key, MaxClockEntry, CountDown, GameSlot, shpTime);
+            // An entry loads the clock; a 0 entered must still sound the buzzer on the next tick.
+            requestTick();
         });
 
     connect(qApp, &QApplication::focusChanged, this, &frmScoreboard::showFocusRings);
@@ -335,6 +335,8 @@ void frmScoreboard::UpdateFormColors() {
     setPalette(background);
 
     modCount::ShowCount(modCount::ReadCount(GameSlot), pledTime, shpTime);
+    // That draws the game clock, also while the time of day is on show: the tick puts it back.
+    requestTick();
     modColor::ColorLED(pledTime, TimeColor);
     modColor::ColorLED(pledHomeScore, ScoreColor);
     modColor::ColorLED(pledVisitorScore, ScoreColor);
@@ -404,17 +406,20 @@ void frmScoreboard::AllKeyPress(KeyCode KeyAscii) {
     switch (commandForKey(KeyAscii)) {
     case KeyCommand::StartStop:
         if (modCount::IsCounting(GameSlot))
-            modCount::StopCount(GameSlot);
+            stopGameClock();
         else
             modCount::StartCount(GameSlot);
+        requestTick();
         break;
     case KeyCommand::Reset:
-        modCount::StopCount(GameSlot);
+        stopGameClock();
         modCount::SetCount(modBasketball::ResetTime, CountDown, GameSlot);
         modCount::ShowCount(modCount::ReadCount(GameSlot), pledTime, shpTime);
+        requestTick();
         break;
     case KeyCommand::ClockSwitch:
         ClockTime = Flag(~ClockTime);
+        requestTick();
         break;
     case KeyCommand::Buzzer:
         Buzzer();
@@ -447,16 +452,46 @@ void frmScoreboard::OptionsCommand() {
     mmcBuzzer->setCommand(QStringLiteral("Open"));
 }
 
+void frmScoreboard::stopGameClock() {
+    if (modCount::IsCounting(GameSlot)) {
+        modCount::ReadCount(GameSlot);
+        modCount::StopCount(GameSlot);
+    }
+}
+
+void frmScoreboard::requestTick() {
+    tmrClock->start(0);
+}
+
 void frmScoreboard::tmrClock_Timer() {
+    // Taken before the read: should a tenth fall due in between, the next tick comes early rather
+    // than a tenth late.
+    const qint64 readUs = Clock::source().monotonicUs();
     const Currency gameClock = modCount::ReadCount(GameSlot);
-    if (ClockTime)
-        modCount::ShowCount(ClockTick::timeOfDayValue(Clock::source().localTime(), m_twelveHourClock),
-                            pledTime, shpTime);
-    else
+    // The local time only when shown: reading it costs a look at the system's time zone.
+    int localMs = 0;
+    if (ClockTime) {
+        const QTime localTime = Clock::source().localTime();
+        localMs = localTime.msec();
+        modCount::ShowCount(ClockTick::timeOfDayValue(localTime, m_twelveHourClock), pledTime, shpTime);
+    } else {
         modCount::ShowCount(gameClock, pledTime, shpTime);
+    }
     if (ClockTick::buzzerDue(gameClock, BuzzerSounded))
         Buzzer();
     m_accessibility->announce();
+    aimTick(readUs, gameClock, localMs);
+}
+
+void frmScoreboard::aimTick(qint64 readUs, Currency gameClock, int localMs) {
+    const std::optional<qint64> runStart = modCount::RunStartUs(GameSlot);
+    const std::optional<int> wait = ClockTick::msUntilNextChange(
+        {gameClock, runStart ? std::optional<qint64>(readUs - *runStart) : std::nullopt,
+         ClockTime != FlagFalse, localMs});
+    if (wait)
+        tmrClock->start(*wait);
+    else
+        tmrClock->stop();
 }
 
 void frmScoreboard::keyPressEvent(QKeyEvent* event) {

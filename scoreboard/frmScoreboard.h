@@ -44,9 +44,13 @@ public:
     // The "o" key: the options dialog, then labels, colours, layout and sound device afresh.
     void OptionsCommand();
 
-    // Runs one tick of the clock timer: reads the game clock, draws it (or the time of day) and
-    // sounds the buzzer once when the game clock has run out.
+    // Runs one tick of the clock timer: reads the game clock, draws it (or the time of day),
+    // sounds the buzzer once when the game clock has run out, and aims the timer at the next
+    // moment the display can change (none while a stopped game clock is shown).
     void tmrClock_Timer();
+    // Has the clock tick run as soon as the board is idle; whatever changes the clock or what the
+    // clock display shows asks for it, as the tick sleeps while nothing on the display can change.
+    void requestTick();
 
     // The game as the displays show it now, and the question closing the board asks about it.
     GameSnapshot game() const;
@@ -124,6 +128,10 @@ private:
     void relayout();
     void showFocusRings();
     void Form_Load();
+    // Stops a running game clock at the time that really passed: the tick reads it only when
+    // the display can change, so its latest read may be older than the stop.
+    void stopGameClock();
+    void aimTick(qint64 readUs, Currency gameClock, int localMs);
     void mmcBuzzer_Done();
     void imgPossH_Click();
     void imgPossV_Click();

@@ -76,6 +76,10 @@ private Q_SLOTS:
     void buzzerSoundsOncePerExpiry_data();
     void buzzerSoundsOncePerExpiry();
 
+    // When the tick must run next.
+    void nextChange_data();
+    void nextChange();
+
     // Time-of-day value.
     void timeOfDayValue_data();
     void timeOfDayValue();
@@ -219,6 +223,50 @@ void TestClockEntry::buzzerSoundsOncePerExpiry() {
         heard += ClockTick::buzzerDue(Currency::fromDouble(read), buzzerSounded) ? u'x' : u'.';
     QCOMPARE(heard, sounds);
     QCOMPARE(buzzerSounded, reads.last() > 0 ? FlagFalse : FlagTrue);
+}
+
+void TestClockEntry::nextChange_data() {
+    QTest::addColumn<qint64>("clockTenths");
+    QTest::addColumn<qint64>("usIntoRun"); // -1: the game clock stands
+    QTest::addColumn<bool>("timeOfDay");
+    QTest::addColumn<int>("localMs");
+    QTest::addColumn<int>("wakeMs"); // -1: no tick until something else changes the clock
+
+    // Seconds and tenths: the next tenth of the run, rounded up to the millisecond.
+    QTest::newRow("45.0, 30 ms into a tenth") << qint64(450) << qint64(1'230'000) << false << 0 << 70;
+    QTest::newRow("45.0, on a boundary") << qint64(450) << qint64(1'200'000) << false << 0 << 100;
+    QTest::newRow("45.0, part of a ms") << qint64(450) << qint64(1'230'400) << false << 0 << 70;
+    QTest::newRow("0.1, the last tenth") << qint64(1) << qint64(50'000) << false << 0 << 50;
+    QTest::newRow("59.9") << qint64(599) << qint64(0) << false << 0 << 100;
+    // Minutes: the shown second changes when the value reaches a whole second.
+    QTest::newRow("61.0 shows 1:01 until 60.0") << qint64(610) << qint64(0) << false << 0 << 1000;
+    QTest::newRow("60.5, 20 ms into a tenth") << qint64(605) << qint64(20'000) << false << 0 << 480;
+    QTest::newRow("60.1 shows 1:01, 60.0 shows 1:00") << qint64(601) << qint64(0) << false << 0 << 100;
+    QTest::newRow("60.0 shows 1:00, 59.9 the tenths") << qint64(600) << qint64(99'000) << false << 0 << 1;
+    QTest::newRow("600.5 shows 10:01") << qint64(6005) << qint64(0) << false << 0 << 500;
+    // Nothing can change.
+    QTest::newRow("stopped in the tenths") << qint64(450) << qint64(-1) << false << 0 << -1;
+    QTest::newRow("stopped in the minutes") << qint64(6000) << qint64(-1) << false << 0 << -1;
+    QTest::newRow("run out, still running") << qint64(0) << qint64(5'000'000) << false << 0 << -1;
+    // Time of day: its next second, or the game clock's run-out when that comes first.
+    QTest::newRow("time of day, game stopped") << qint64(6000) << qint64(-1) << true << 250 << 750;
+    QTest::newRow("time of day, on its second") << qint64(6000) << qint64(-1) << true << 0 << 1000;
+    QTest::newRow("time of day, game runs out first") << qint64(3) << qint64(40'000) << true << 100 << 260;
+    QTest::newRow("time of day, game runs on") << qint64(6000) << qint64(40'000) << true << 990 << 10;
+    QTest::newRow("time of day, game run out") << qint64(0) << qint64(9'000'000) << true << 0 << 1000;
+}
+
+void TestClockEntry::nextChange() {
+    QFETCH(qint64, clockTenths);
+    QFETCH(qint64, usIntoRun);
+    QFETCH(bool, timeOfDay);
+    QFETCH(int, localMs);
+    QFETCH(int, wakeMs);
+
+    const ClockTick::TickView view{Currency::fromTenths(clockTenths),
+                                   usIntoRun < 0 ? std::nullopt : std::optional<qint64>(usIntoRun), timeOfDay,
+                                   localMs};
+    QCOMPARE(ClockTick::msUntilNextChange(view).value_or(-1), wakeMs);
 }
 
 void TestClockEntry::timeOfDayValue_data() {

@@ -17,6 +17,16 @@ Currency seconds(double s) {
     return Currency::fromDouble(s);
 }
 
+// Steps the monotonic line to the microsecond, as the system's source reads it.
+class MicrosecondTime final : public ManualTime {
+public:
+    qint64 monotonicUs() const override { return m_us; }
+    void setUs(qint64 us) { m_us = us; }
+
+private:
+    qint64 m_us = 0;
+};
+
 } // namespace
 
 class TestCounter : public QObject {
@@ -31,8 +41,8 @@ private Q_SLOTS:
 
     // Measuring runs.
     void countsDownAcrossSteps();
-    void runCountsTenthBoundariesCrossed_data();
-    void runCountsTenthBoundariesCrossed();
+    void runCountsWholeTenthsElapsed_data();
+    void runCountsWholeTenthsElapsed();
     void stopKeepsTheValueOfTheLatestRead();
     void restartAccumulatesEarlierRuns();
     void startOnARunningSlotKeepsItsFirstInstant();
@@ -88,35 +98,72 @@ void TestCounter::countsDownAcrossSteps() {
     QCOMPARE(ReadCount(0), seconds(0.1));
 }
 
-void TestCounter::runCountsTenthBoundariesCrossed_data() {
-    QTest::addColumn<qint64>("startMs");
-    QTest::addColumn<qint64>("readMs");
-    QTest::addColumn<qint64>("tenths");
+void TestCounter::runCountsWholeTenthsElapsed_data() {
+    QTest::addColumn<qint64>("limitTenths");
+    QTest::addColumn<qint64>("startUs");
+    QTest::addColumn<qint64>("readUs");
+    QTest::addColumn<qint64>("readTenths");
+    // -1: no stop; otherwise the slot is stopped this long after the read, and read again later.
+    QTest::addColumn<qint64>("stopAfterMs");
 
-    QTest::newRow("x.950 to (x+1).050") << qint64(10'950) << qint64(11'050) << qint64(1);
-    QTest::newRow("same tenth") << qint64(10'000) << qint64(10'099) << qint64(0);
-    QTest::newRow("one ms over a boundary") << qint64(10'099) << qint64(10'100) << qint64(1);
-    QTest::newRow("whole second from .000") << qint64(10'000) << qint64(11'000) << qint64(10);
-    QTest::newRow("just short of a second") << qint64(10'001) << qint64(10'999) << qint64(9);
-    QTest::newRow("x.999 to (x+1).000") << qint64(10'999) << qint64(11'000) << qint64(1);
-    QTest::newRow("a minute, off the boundary") << qint64(1'234) << qint64(61'234) << qint64(600);
-    QTest::newRow("negative start, same tenth") << qint64(-199) << qint64(-101) << qint64(0);
-    QTest::newRow("negative start over a boundary") << qint64(-101) << qint64(-99) << qint64(1);
-    QTest::newRow("across zero") << qint64(-1) << qint64(0) << qint64(1);
-    QTest::newRow("negative x.950 to (x+1).050") << qint64(-2'050) << qint64(-950) << qint64(11);
+    const qint64 ms = 1000;
+    QTest::newRow("from .000, 99 ms")
+        << qint64(6000) << 10'000 * ms << 10'099 * ms << qint64(6000) << qint64(-1);
+    QTest::newRow("from .000, at the boundary")
+        << qint64(6000) << 10'000 * ms << 10'100 * ms << qint64(5999) << qint64(-1);
+    QTest::newRow("from .950, 99 ms")
+        << qint64(6000) << 10'950 * ms << 11'049 * ms << qint64(6000) << qint64(-1);
+    QTest::newRow("from .950, at the boundary")
+        << qint64(6000) << 10'950 * ms << 11'050 * ms << qint64(5999) << qint64(-1);
+    QTest::newRow("from .999, 1 ms") << qint64(6000) << 10'999 * ms << 11'000 * ms << qint64(6000)
+                                     << qint64(-1);
+    QTest::newRow("from .999, 99 ms")
+        << qint64(6000) << 10'999 * ms << 11'098 * ms << qint64(6000) << qint64(-1);
+    QTest::newRow("from .999, at the boundary")
+        << qint64(6000) << 10'999 * ms << 11'099 * ms << qint64(5999) << qint64(-1);
+    QTest::newRow("99.2 ms across whole ms")
+        << qint64(6000) << 10'000 * ms + 900 << 10'100 * ms + 100 << qint64(6000) << qint64(-1);
+    QTest::newRow("whole second") << qint64(6000) << 10'000 * ms << 11'000 * ms << qint64(5990) << qint64(-1);
+    QTest::newRow("1 ms short of a second")
+        << qint64(6000) << 10'001 * ms << 11'000 * ms << qint64(5991) << qint64(-1);
+    QTest::newRow("a minute, off the boundary")
+        << qint64(6000) << 1'234 * ms << 61'234 * ms << qint64(5400) << qint64(-1);
+    QTest::newRow("across zero, 1 ms") << qint64(6000) << -1 * ms << 0 * ms << qint64(6000) << qint64(-1);
+    QTest::newRow("negative start, 1.1 s")
+        << qint64(6000) << -2'050 * ms << -950 * ms << qint64(5989) << qint64(-1);
+    // A stop keeps the value of the latest read, also when a tenth fell due in between.
+    QTest::newRow("stop 40 ms after a read")
+        << qint64(6000) << 10'000 * ms << 13'460 * ms << qint64(5966) << qint64(40);
+    QTest::newRow("stop 99 ms after a read at .999")
+        << qint64(6000) << 10'000 * ms << 13'001 * ms << qint64(5970) << qint64(99);
+    // A second runs out at its true end, not a tenth early, and then stays at 0.
+    QTest::newRow("1.0 s from .999, 1 ms before its end")
+        << qint64(10) << 10'999 * ms << 11'998 * ms << qint64(1) << qint64(-1);
+    QTest::newRow("1.0 s from .999, at its end")
+        << qint64(10) << 10'999 * ms << 11'999 * ms << qint64(0) << qint64(-1);
+    QTest::newRow("run out, stopped, pinned at 0")
+        << qint64(10) << 10'000 * ms << 12'500 * ms << qint64(0) << qint64(10);
 }
 
-void TestCounter::runCountsTenthBoundariesCrossed() {
-    QFETCH(qint64, startMs);
-    QFETCH(qint64, readMs);
-    QFETCH(qint64, tenths);
+void TestCounter::runCountsWholeTenthsElapsed() {
+    QFETCH(qint64, limitTenths);
+    QFETCH(qint64, startUs);
+    QFETCH(qint64, readUs);
+    QFETCH(qint64, readTenths);
+    QFETCH(qint64, stopAfterMs);
 
-    ManualTime time;
-    SetCount(seconds(600), 0, 0);
-    time.setMonotonicMs(startMs);
+    MicrosecondTime time;
+    SetCount(Currency::fromTenths(limitTenths), 0, 0);
+    time.setUs(startUs);
     StartCount(0);
-    time.setMonotonicMs(readMs);
-    QCOMPARE(ReadCount(0), seconds(600) - Currency::fromTenths(tenths));
+    time.setUs(readUs);
+    QCOMPARE(ReadCount(0), Currency::fromTenths(readTenths));
+    if (stopAfterMs < 0)
+        return;
+    time.setUs(readUs + stopAfterMs * 1000);
+    StopCount(0);
+    time.setUs(readUs + 60'000'000);
+    QCOMPARE(ReadCount(0), Currency::fromTenths(readTenths));
 }
 
 void TestCounter::stopKeepsTheValueOfTheLatestRead() {

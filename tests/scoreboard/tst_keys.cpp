@@ -47,6 +47,8 @@ private Q_SLOTS:
     void buzzerSoundsAgainOnlyAfterANewExpiry();
     void enteredZeroSoundsOnceWhileStopped();
     void timeOfDayShownWhileGameClockRuns();
+    void tickSleepsUnlessTheDisplayCanChange_data();
+    void tickSleepsUnlessTheDisplayCanChange();
 
     void clockEntry_data();
     void clockEntry();
@@ -294,6 +296,54 @@ void tst_Keys::timeOfDayShownWhileGameClockRuns() {
     QTest::keyClick(m_board.get(), 'c');
     tick(50);
     QCOMPARE(clockText(*m_board), QStringLiteral("_9:57"));
+}
+
+void tst_Keys::tickSleepsUnlessTheDisplayCanChange_data() {
+    // Keys typed on the clock display, a pause without any tick, more keys; then the tick they ask
+    // for runs, and the timer is aimed at the display's next change or left asleep (-1).
+    QTest::addColumn<QString>("before");
+    QTest::addColumn<int>("pauseMs");
+    QTest::addColumn<QString>("after");
+    QTest::addColumn<int>("wakeMs");
+    QTest::addColumn<QString>("shownText");
+    QTest::addColumn<qint64>("clockTenths");
+    QTest::addColumn<int>("plays");
+
+    QTest::newRow("stopped at 10:00") << "" << 0 << "" << -1 << "10:00" << qint64(6000) << 0;
+    QTest::newRow("started at 10:00") << "s" << 0 << "" << 1000 << "10:00" << qint64(6000) << 0;
+    QTest::newRow("started at 45.0") << "0.45\r" << 0 << "s" << 100 << "45.0_" << qint64(450) << 0;
+    // The stop takes the time that passed since the start, not the start's own read.
+    QTest::newRow("stopped 3.46 s after the start")
+        << "s" << 3460 << "s" << -1 << "_9:57" << qint64(5966) << 0;
+    QTest::newRow("stopped 0.999 s after the start")
+        << "s" << 999 << "s" << -1 << "10:00" << qint64(5991) << 0;
+    QTest::newRow("reset while running") << "s" << 2000 << "r" << -1 << "10:00" << qint64(6000) << 0;
+    QTest::newRow("time of day") << "" << 250 << "c" << 750 << "12:00" << qint64(6000) << 0;
+    QTest::newRow("time of day, 0.3 s to run") << "0.003\rs" << 0 << "c" << 300 << "12:00" << qint64(3) << 0;
+    QTest::newRow("back to the stopped game clock") << "c" << 0 << "c" << -1 << "10:00" << qint64(6000) << 0;
+    QTest::newRow("0 entered while stopped") << "0\r" << 0 << "" << -1 << "_0.0_" << qint64(0) << 1;
+}
+
+void tst_Keys::tickSleepsUnlessTheDisplayCanChange() {
+    QFETCH(QString, before);
+    QFETCH(int, pauseMs);
+    QFETCH(QString, after);
+    QFETCH(int, wakeMs);
+    QFETCH(QString, shownText);
+    QFETCH(qint64, clockTenths);
+    QFETCH(int, plays);
+
+    // As at the board's start; the keys below ask for their own ticks.
+    m_board->requestTick();
+    QTest::keyClicks(m_board->pledTime[0], before);
+    m_time->advanceMs(pauseMs);
+    QTest::keyClicks(m_board->pledTime[0], after);
+    QTRY_VERIFY(!m_board->tmrClock->isActive() || m_board->tmrClock->interval() > 0);
+
+    QCOMPARE(m_board->tmrClock->isActive() ? m_board->tmrClock->interval() : -1, wakeMs);
+    QCOMPARE(clockText(*m_board), shownText);
+    QCOMPARE(modCount::ReadCount(0), Currency::fromTenths(clockTenths));
+    QCOMPARE(m_board->mmcBuzzer->playCount(), plays);
 }
 
 void tst_Keys::clockEntry_data() {

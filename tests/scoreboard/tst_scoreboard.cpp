@@ -119,8 +119,10 @@ void tst_Scoreboard::opensWithEveryCaption() {
     QCOMPARE(shown(board.pledPeriod), QStringLiteral("0"));
     QCOMPARE(modCount::IsCounting(0), FlagFalse);
     QCOMPARE(modBasketball::ResetTime, Currency::fromSeconds(600));
-    QCOMPARE(board.tmrClock->interval(), 50);
-    QVERIFY(board.tmrClock->isActive());
+    // One tick on opening; then a stopped clock on show leaves the timer asleep.
+    QVERIFY(board.tmrClock->isSingleShot());
+    QCOMPARE(board.tmrClock->timerType(), Qt::PreciseTimer);
+    QTRY_VERIFY(!board.tmrClock->isActive());
 
     board.show();
     QVERIFY(QTest::qWaitForWindowActive(&board));
