@@ -147,10 +147,8 @@ QString minutesText(int seconds) {
     return QStringLiteral("%1:%2").arg(seconds / 60).arg(seconds % 60, 2, 10, QChar(u'0'));
 }
 
-QString limitText(Kind kind, int seconds) {
-    return kind == Kind::Duration && seconds >= 60
-               ? minutesText(seconds)
-               : QString::number(seconds) + (kind == Kind::Duration ? u" s"_qs : QString());
+QString limitText(int seconds) {
+    return seconds > 99 ? minutesText(seconds) : QStringLiteral("%1 s").arg(seconds);
 }
 
 // Whole seconds from "600" or "10:00"; -1 when the text is neither.
@@ -257,7 +255,7 @@ QString figureRefusal(const GameRules& rules, Figure figure, const QString& type
         if (seconds < fi.min)
             return label + u" cannot be 0."_qs;
         if (seconds > fi.max)
-            return QStringLiteral("%1 cannot be over %2.").arg(label, limitText(fi.kind, fi.max));
+            return QStringLiteral("%1 cannot be over %2.").arg(label, limitText(fi.max));
         return crossRefusal(rules, figure, seconds);
     }
     }
