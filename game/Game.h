@@ -61,8 +61,9 @@ enum class Command {
 
 // A command with its figure: a score, a count, points to add, an Arrow as int, or a clock value.
 struct Action {
+    Action(Command c, int v = 0, Currency t = {}) : command(c), value(v), clock(t) {}
     Command command;
-    int value = 0;
+    int value;
     Currency clock;
 };
 
