@@ -113,6 +113,10 @@ public:
     // A fresh game under these rules, history empty: returns what the clocks load for period 1.
     Effects newGame(const GameRules& rules);
 
+    // Applies one command. Undo gives back the state before the last step, loads the clocks that step
+    // loaded with the values they had before it (stopped) and ends a timeout countdown it started;
+    // redo does the step again, effects and all. Refused commands and running the shot clock alone
+    // are not steps.
     Effects dispatch(const Action& action, const Clocks& clocks);
 
 private:

@@ -138,104 +138,64 @@ void TestGame::scripts_data() {
 
     const auto fiba = RulesPreset::Fiba;
     const auto nfhs = RulesPreset::Nfhs;
-    QTest::newRow("start") << fiba << ""
-                           << "P1 F0-0 B00 T2-2 S0-0 A-" << false;
-    QTest::newRow("start NFHS") << nfhs << ""
-                                << "P1 F0-0 B00 T5-5 S0-0 A-" << false;
+    const auto row = [](const char* name, RulesPreset preset, const char* script, const char* state,
+                        bool refused) {
+        QTest::newRow(name) << preset << QString::fromLatin1(script) << QString::fromLatin1(state) << refused;
+    };
+    row("start", fiba, "", "P1 F0-0 B00 T2-2 S0-0 A-", false);
+    row("start NFHS", nfhs, "", "P1 F0-0 B00 T5-5 S0-0 A-", false);
 
     // Fouls and the lamp of the team that will shoot.
-    QTest::newRow("3 visitor fouls") << fiba << "VF VF VF"
-                                     << "P1 F0-3 B00 T2-2 S0-0 A-" << false;
-    QTest::newRow("4th lights home") << fiba << "VF VF VF VF"
-                                     << "P1 F0-4 B10 T2-2 S0-0 A-" << false;
-    QTest::newRow("NFHS 4th lights") << nfhs << "HF HF HF HF"
-                                     << "P1 F4-0 B01 T5-5 S0-0 A-" << false;
-    QTest::newRow("a click puts it out") << fiba << "VF=4 HB"
-                                         << "P1 F0-4 B00 T2-2 S0-0 A-" << false;
-    QTest::newRow("the next foul relights") << fiba << "VF=4 HB VF"
-                                            << "P1 F0-5 B10 T2-2 S0-0 A-" << false;
-    QTest::newRow("a click lights early") << fiba << "VB"
-                                          << "P1 F0-0 B01 T2-2 S0-0 A-" << false;
-    QTest::newRow("typed count below the limit") << fiba << "HF=6 HF=3"
-                                                 << "P1 F3-0 B00 T2-2 S0-0 A-" << false;
-    QTest::newRow("fouls past 9 counted") << fiba << "HF=9 HF HF"
-                                          << "P1 F11-0 B01 T2-2 S0-0 A-" << false;
-    QTest::newRow("fouls at most 99") << fiba << "HF=99 HF"
-                                      << "P1 F99-0 B01 T2-2 S0-0 A-" << true;
-    QTest::newRow("negative fouls") << fiba << "VF=-1"
-                                    << "P1 F0-0 B00 T2-2 S0-0 A-" << true;
-    QTest::newRow("interval keeps fouls") << fiba << "VF=5 HF=2 NP"
-                                          << "I2 F2-5 B10 T2-2 S0-0 A-" << false;
-    QTest::newRow("new period resets") << fiba << "VF=5 HF=2 NP NP"
-                                       << "P2 F0-0 B00 T2-2 S0-0 A-" << false;
-    QTest::newRow("overtime keeps 4th's") << fiba << "NP NP NP NP NP NP VF=4 HF=1 NP NP"
-                                          << "P5 F1-4 B10 T1-1 S0-0 A-" << false;
-    QTest::newRow("NFHS overtime keeps") << nfhs << "NP NP NP NP NP NP HF=4 NP NP"
-                                         << "P5 F4-0 B01 T6-6 S0-0 A-" << false;
+    row("3 visitor fouls", fiba, "VF VF VF", "P1 F0-3 B00 T2-2 S0-0 A-", false);
+    row("4th lights home", fiba, "VF VF VF VF", "P1 F0-4 B10 T2-2 S0-0 A-", false);
+    row("NFHS 4th lights", nfhs, "HF HF HF HF", "P1 F4-0 B01 T5-5 S0-0 A-", false);
+    row("a click puts it out", fiba, "VF=4 HB", "P1 F0-4 B00 T2-2 S0-0 A-", false);
+    row("the next foul relights", fiba, "VF=4 HB VF", "P1 F0-5 B10 T2-2 S0-0 A-", false);
+    row("a click lights early", fiba, "VB", "P1 F0-0 B01 T2-2 S0-0 A-", false);
+    row("typed count below the limit", fiba, "HF=6 HF=3", "P1 F3-0 B00 T2-2 S0-0 A-", false);
+    row("fouls past 9 counted", fiba, "HF=9 HF HF", "P1 F11-0 B01 T2-2 S0-0 A-", false);
+    row("fouls at most 99", fiba, "HF=99 HF", "P1 F99-0 B01 T2-2 S0-0 A-", true);
+    row("negative fouls", fiba, "VF=-1", "P1 F0-0 B00 T2-2 S0-0 A-", true);
+    row("interval keeps fouls", fiba, "VF=5 HF=2 NP", "I2 F2-5 B10 T2-2 S0-0 A-", false);
+    row("new period resets", fiba, "VF=5 HF=2 NP NP", "P2 F0-0 B00 T2-2 S0-0 A-", false);
+    row("overtime keeps 4th's", fiba, "NP NP NP NP NP NP VF=4 HF=1 NP NP", "P5 F1-4 B10 T1-1 S0-0 A-", false);
+    row("NFHS overtime keeps", nfhs, "NP NP NP NP NP NP HF=4 NP NP", "P5 F4-0 B01 T6-6 S0-0 A-", false);
 
     // Timeouts by half, the late cap and overtime.
-    QTest::newRow("two in the first half") << fiba << "HT HT"
-                                           << "P1 F0-0 B00 T0-2 S0-0 A-" << false;
-    QTest::newRow("no third") << fiba << "HT NP NP HT HT"
-                              << "P2 F0-0 B00 T0-2 S0-0 A-" << true;
-    QTest::newRow("none in an interval") << fiba << "NP VT"
-                                         << "I2 F0-0 B00 T2-2 S0-0 A-" << true;
-    QTest::newRow("none at half-time") << fiba << "NP NP NP HT"
-                                       << "H3 F0-0 B00 T2-2 S0-0 A-" << true;
-    QTest::newRow("first half's lost") << fiba << "HT NP NP NP NP"
-                                       << "P3 F0-0 B00 T3-3 S0-0 A-" << false;
-    QTest::newRow("three in the 3rd") << fiba << "NP NP NP NP VT VT VT"
-                                      << "P3 F0-0 B00 T3-0 S0-0 A-" << false;
-    QTest::newRow("late cap") << fiba << "NP NP NP NP NP NP G=120 HT HT HT"
-                              << "P4 F0-0 B00 T1-3 S0-0 A-" << true;
-    QTest::newRow("before the window") << fiba << "NP NP NP NP NP NP G=120.1 HT G=120 HT HT"
-                                       << "P4 F0-0 B00 T0-3 S0-0 A-" << false;
-    QTest::newRow("no cap in the 3rd") << fiba << "NP NP NP NP G=30 VT VT VT"
-                                       << "P3 F0-0 B00 T3-0 S0-0 A-" << false;
-    QTest::newRow("one per overtime") << fiba << "NP NP NP NP NP NP NP NP HT HT"
-                                      << "P5 F0-0 B00 T0-1 S0-0 A-" << true;
-    QTest::newRow("overtime's lost") << fiba << "NP NP NP NP NP NP NP NP HT NP NP"
-                                     << "P6 F0-0 B00 T1-1 S0-0 A-" << false;
-    QTest::newRow("NFHS carried") << nfhs << "HT HT NP NP NP NP VT NP NP NP NP HT"
-                                  << "P5 F0-0 B00 T3-5 S0-0 A-" << false;
-    QTest::newRow("NFHS no cap") << nfhs << "NP NP NP NP NP NP G=10 HT HT HT HT HT"
-                                 << "P4 F0-0 B00 T0-5 S0-0 A-" << false;
+    row("two in the first half", fiba, "HT HT", "P1 F0-0 B00 T0-2 S0-0 A-", false);
+    row("no third", fiba, "HT NP NP HT HT", "P2 F0-0 B00 T0-2 S0-0 A-", true);
+    row("none in an interval", fiba, "NP VT", "I2 F0-0 B00 T2-2 S0-0 A-", true);
+    row("none at half-time", fiba, "NP NP NP HT", "H3 F0-0 B00 T2-2 S0-0 A-", true);
+    row("first half's lost", fiba, "HT NP NP NP NP", "P3 F0-0 B00 T3-3 S0-0 A-", false);
+    row("three in the 3rd", fiba, "NP NP NP NP VT VT VT", "P3 F0-0 B00 T3-0 S0-0 A-", false);
+    row("late cap", fiba, "NP NP NP NP NP NP G=120 HT HT HT", "P4 F0-0 B00 T1-3 S0-0 A-", true);
+    row("before the window", fiba, "NP NP NP NP NP NP G=120.1 HT G=120 HT HT", "P4 F0-0 B00 T0-3 S0-0 A-",
+        false);
+    row("no cap in the 3rd", fiba, "NP NP NP NP G=30 VT VT VT", "P3 F0-0 B00 T3-0 S0-0 A-", false);
+    row("one per overtime", fiba, "NP NP NP NP NP NP NP NP HT HT", "P5 F0-0 B00 T0-1 S0-0 A-", true);
+    row("overtime's lost", fiba, "NP NP NP NP NP NP NP NP HT NP NP", "P6 F0-0 B00 T1-1 S0-0 A-", false);
+    row("NFHS carried", nfhs, "HT HT NP NP NP NP VT NP NP NP NP HT", "P5 F0-0 B00 T3-5 S0-0 A-", false);
+    row("NFHS no cap", nfhs, "NP NP NP NP NP NP G=10 HT HT HT HT HT", "P4 F0-0 B00 T0-5 S0-0 A-", false);
 
     // Arrow and scores.
-    QTest::newRow("arrow turns") << fiba << "A A A"
-                                 << "P1 F0-0 B00 T2-2 S0-0 AH" << false;
-    QTest::newRow("arrow set") << fiba << "A=2"
-                               << "P1 F0-0 B00 T2-2 S0-0 AV" << false;
-    QTest::newRow("arrow set out") << fiba << "A=1 A=3"
-                                   << "P1 F0-0 B00 T2-2 S0-0 AH" << true;
-    QTest::newRow("scores") << fiba << "H+2 H+3 V+1 VS=10"
-                            << "P1 F0-0 B00 T2-2 S5-10 A-" << false;
-    QTest::newRow("score 199") << fiba << "HS=198 H+2"
-                               << "P1 F0-0 B00 T2-2 S198-0 A-" << true;
-    QTest::newRow("score below 0") << fiba << "V+1 V+-2"
-                                   << "P1 F0-0 B00 T2-2 S0-1 A-" << true;
+    row("arrow turns", fiba, "A A A", "P1 F0-0 B00 T2-2 S0-0 AH", false);
+    row("arrow set", fiba, "A=2", "P1 F0-0 B00 T2-2 S0-0 AV", false);
+    row("arrow set out", fiba, "A=1 A=3", "P1 F0-0 B00 T2-2 S0-0 AH", true);
+    row("scores", fiba, "H+2 H+3 V+1 VS=10", "P1 F0-0 B00 T2-2 S5-10 A-", false);
+    row("score 199", fiba, "HS=198 H+2", "P1 F0-0 B00 T2-2 S198-0 A-", true);
+    row("score below 0", fiba, "V+1 V+-2", "P1 F0-0 B00 T2-2 S0-1 A-", true);
 
     // Undo and redo.
-    QTest::newRow("undo a foul") << fiba << "VF=3 VF U"
-                                 << "P1 F0-3 B00 T2-2 S0-0 A-" << false;
-    QTest::newRow("redo it") << fiba << "VF=3 VF U R"
-                             << "P1 F0-4 B10 T2-2 S0-0 A-" << false;
-    QTest::newRow("undo past the first") << fiba << "H+2 U U"
-                                         << "P1 F0-0 B00 T2-2 S0-0 A-" << true;
-    QTest::newRow("redo past the last") << fiba << "H+2 U R R"
-                                        << "P1 F0-0 B00 T2-2 S2-0 A-" << true;
-    QTest::newRow("new step clears redo") << fiba << "H+2 U V+3 R"
-                                          << "P1 F0-0 B00 T2-2 S0-3 A-" << true;
-    QTest::newRow("undo a timeout") << fiba << "HT VT U"
-                                    << "P1 F0-0 B00 T1-2 S0-0 A-" << false;
-    QTest::newRow("undo a period") << fiba << "HF=4 NP NP U U"
-                                   << "P1 F4-0 B01 T2-2 S0-0 A-" << false;
-    QTest::newRow("undo a lamp") << fiba << "HB VB U"
-                                 << "P1 F0-0 B10 T2-2 S0-0 A-" << false;
-    QTest::newRow("undo the arrow") << fiba << "A A U"
-                                    << "P1 F0-0 B00 T2-2 S0-0 AH" << false;
-    QTest::newRow("undo a refused step") << fiba << "H+1 HS=300 U"
-                                         << "P1 F0-0 B00 T2-2 S0-0 A-" << false;
+    row("undo a foul", fiba, "VF=3 VF U", "P1 F0-3 B00 T2-2 S0-0 A-", false);
+    row("redo it", fiba, "VF=3 VF U R", "P1 F0-4 B10 T2-2 S0-0 A-", false);
+    row("undo past the first", fiba, "H+2 U U", "P1 F0-0 B00 T2-2 S0-0 A-", true);
+    row("redo past the last", fiba, "H+2 U R R", "P1 F0-0 B00 T2-2 S2-0 A-", true);
+    row("new step clears redo", fiba, "H+2 U V+3 R", "P1 F0-0 B00 T2-2 S0-3 A-", true);
+    row("undo a timeout", fiba, "HT VT U", "P1 F0-0 B00 T1-2 S0-0 A-", false);
+    row("undo a period", fiba, "HF=4 NP NP U U", "P1 F4-0 B01 T2-2 S0-0 A-", false);
+    row("undo a lamp", fiba, "HB VB U", "P1 F0-0 B10 T2-2 S0-0 A-", false);
+    row("undo the arrow", fiba, "A A U", "P1 F0-0 B00 T2-2 S0-0 AH", false);
+    row("undo a refused step", fiba, "H+1 HS=300 U", "P1 F0-0 B00 T2-2 S0-0 A-", false);
 }
 
 void TestGame::scripts() {

@@ -112,97 +112,42 @@ void TestGameRules::typedFigure_data() {
     // The stored text after the figure is set, or the start of the refusal when it is not.
     QTest::addColumn<QString>("result");
     QTest::addColumn<bool>("refused");
+    const auto row = [](const char* name, const char* figure, const char* typed, const char* result,
+                        bool refused) {
+        QTest::newRow(name) << QString::fromLatin1(figure) << QString::fromLatin1(typed)
+                            << QString::fromLatin1(result) << refused;
+    };
 
-    QTest::newRow("period as m:ss") << "PeriodLength"
-                                    << "12:00"
-                                    << "720" << false;
-    QTest::newRow("period as seconds") << "PeriodLength"
-                                       << " 90 "
-                                       << "90" << false;
-    QTest::newRow("period 99:59") << "PeriodLength"
-                                  << "99:59"
-                                  << "5999" << false;
-    QTest::newRow("period 0") << "PeriodLength"
-                              << "0:00"
-                              << "A period cannot be 0." << true;
-    QTest::newRow("period over 99:59") << "PeriodLength"
-                                       << "6000"
-                                       << "A period cannot be over 99:59." << true;
-    QTest::newRow("period 10:60") << "PeriodLength"
-                                  << "10:60"
-                                  << "A period is typed as" << true;
-    QTest::newRow("period tenths") << "PeriodLength"
-                                   << "599.5"
-                                   << "A period is typed as" << true;
-    QTest::newRow("period negative") << "PeriodLength"
-                                     << "-10"
-                                     << "A period cannot be negative." << true;
-    QTest::newRow("interval 0 skips") << "IntervalLength"
-                                      << "0"
-                                      << "0" << false;
-    QTest::newRow("shot clock 99") << "ShotClockFull"
-                                   << "99"
-                                   << "99" << false;
-    QTest::newRow("shot clock 100") << "ShotClockFull"
-                                    << "100"
-                                    << "The shot clock cannot be over 99 s." << true;
-    QTest::newRow("shot clock 0") << "ShotClockFull"
-                                  << "0"
-                                  << "The shot clock cannot be 0." << true;
-    QTest::newRow("shot clock below short") << "ShotClockFull"
-                                            << "13"
-                                            << "The shot clock cannot be below" << true;
-    QTest::newRow("short equal to full") << "ShotClockShort"
-                                         << "24"
-                                         << "24" << false;
-    QTest::newRow("short above full") << "ShotClockShort"
-                                      << "25"
-                                      << "The short reset cannot be above" << true;
-    QTest::newRow("periods 9") << "Periods"
-                               << "9"
-                               << "9" << false;
-    QTest::newRow("periods 0") << "Periods"
-                               << "0"
-                               << "The number of periods must be from 1 to 9." << true;
-    QTest::newRow("periods text") << "Periods"
-                                  << "four"
-                                  << "The number of periods must be a whole" << true;
-    QTest::newRow("timeouts negative") << "TimeoutsFirstHalf"
-                                       << "-1"
-                                       << "First-half timeouts cannot be negative." << true;
-    QTest::newRow("timeouts 0") << "TimeoutsSecondHalf"
-                                << "0"
-                                << "0" << false;
-    QTest::newRow("no late cap") << "TimeoutsLateCap"
-                                 << "0"
-                                 << "0" << false;
-    QTest::newRow("foul limit 10") << "FoulLimit"
-                                   << "10"
-                                   << "The foul limit must be from 1 to 9." << true;
-    QTest::newRow("warning at the end") << "TimeoutSignal"
-                                        << "60"
-                                        << "The warning must come before" << true;
-    QTest::newRow("no warning") << "TimeoutSignal"
-                                << "0"
-                                << "0" << false;
-    QTest::newRow("timeout shorter than warning") << "TimeoutLength"
-                                                  << "50"
-                                                  << "A timeout must last longer" << true;
-    QTest::newRow("timeout 1:30") << "TimeoutLength"
-                                  << "1:30"
-                                  << "90" << false;
-    QTest::newRow("switch") << "ShotClock"
-                            << "False"
-                            << "false" << false;
-    QTest::newRow("switch yes") << "ShotClock"
-                                << "yes"
-                                << "The shot clock switch is true or false." << true;
-    QTest::newRow("fouls by half") << "FoulReset"
-                                   << "Half"
-                                   << "Half" << false;
-    QTest::newRow("fouls by game") << "FoulReset"
-                                   << "Game"
-                                   << "The foul reset is Period or Half." << true;
+    row("period as m:ss", "PeriodLength", "12:00", "720", false);
+    row("period as seconds", "PeriodLength", " 90 ", "90", false);
+    row("period 99:59", "PeriodLength", "99:59", "5999", false);
+    row("period 0", "PeriodLength", "0:00", "A period cannot be 0.", true);
+    row("period over 99:59", "PeriodLength", "6000", "A period cannot be over 99:59.", true);
+    row("period 10:60", "PeriodLength", "10:60", "A period is typed as", true);
+    row("period tenths", "PeriodLength", "599.5", "A period is typed as", true);
+    row("period negative", "PeriodLength", "-10", "A period cannot be negative.", true);
+    row("interval 0 skips", "IntervalLength", "0", "0", false);
+    row("shot clock 99", "ShotClockFull", "99", "99", false);
+    row("shot clock 100", "ShotClockFull", "100", "The shot clock cannot be over 99 s.", true);
+    row("shot clock 0", "ShotClockFull", "0", "The shot clock cannot be 0.", true);
+    row("shot clock below short", "ShotClockFull", "13", "The shot clock cannot be below", true);
+    row("short equal to full", "ShotClockShort", "24", "24", false);
+    row("short above full", "ShotClockShort", "25", "The short reset cannot be above", true);
+    row("periods 9", "Periods", "9", "9", false);
+    row("periods 0", "Periods", "0", "The number of periods must be from 1 to 9.", true);
+    row("periods text", "Periods", "four", "The number of periods must be a whole", true);
+    row("timeouts negative", "TimeoutsFirstHalf", "-1", "First-half timeouts cannot be negative.", true);
+    row("timeouts 0", "TimeoutsSecondHalf", "0", "0", false);
+    row("no late cap", "TimeoutsLateCap", "0", "0", false);
+    row("foul limit 10", "FoulLimit", "10", "The foul limit must be from 1 to 9.", true);
+    row("warning at the end", "TimeoutSignal", "60", "The warning must come before", true);
+    row("no warning", "TimeoutSignal", "0", "0", false);
+    row("timeout shorter than warning", "TimeoutLength", "50", "A timeout must last longer", true);
+    row("timeout 1:30", "TimeoutLength", "1:30", "90", false);
+    row("switch", "ShotClock", "False", "false", false);
+    row("switch yes", "ShotClock", "yes", "The shot clock switch is true or false.", true);
+    row("fouls by half", "FoulReset", "Half", "Half", false);
+    row("fouls by game", "FoulReset", "Game", "The foul reset is Period or Half.", true);
 }
 
 void TestGameRules::typedFigure() {
