@@ -88,7 +88,6 @@ struct Effects {
     bool changed = false;
     // Why the command did nothing, for a line beside the board or the console.
     QString refused;
-    bool operator==(const Effects&) const = default;
 };
 
 // The fouls a display shows: 0 to 9, the count itself kept whole.

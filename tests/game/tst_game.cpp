@@ -450,6 +450,7 @@ void TestGame::randomGame() {
         const int allowance = s.period <= 2 ? 2 : s.period <= 4 ? 3 : 1;
         for (int team : {Home, Visitor}) {
             QVERIFY(s.fouls[team] >= 0);
+            QCOMPARE(shownFouls(s.fouls[team]), std::min(s.fouls[team], 9));
             QVERIFY(s.timeoutsLeft[team] >= 0 && s.timeoutsLeft[team] <= allowance);
             QVERIFY(s.lateTimeouts[team] <= 2);
             if (!model.clicked[team])
