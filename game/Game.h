@@ -21,6 +21,7 @@ inline constexpr int MaxScore = 199;
 // Everything of a game that undo gives back; the clocks' running time is not part of it.
 struct GameState {
     Phase phase = Phase::Playing;
+    // The period being played or, during a break, the one the break leads to.
     int period = 1;
     std::array<int, 2> score{};
     std::array<int, 2> fouls{};
