@@ -1,0 +1,60 @@
+#include "GameSettings.h"
+
+namespace game {
+
+namespace {
+
+const QString LayoutKey = QStringLiteral("Layout");
+const QString RulesKey = QStringLiteral("Rules");
+
+QString presetText(RulesPreset preset) {
+    switch (preset) {
+    case RulesPreset::Fiba:
+        return QStringLiteral("FIBA");
+    case RulesPreset::Nfhs:
+        return QStringLiteral("NFHS");
+    case RulesPreset::Custom:
+        return QStringLiteral("Custom");
+    }
+    return {};
+}
+
+} // namespace
+
+GameSettings readGameSettings(const StoreLookup& lookup) {
+    GameSettings s;
+    if (lookup(LayoutKey) == u"Game"_qs)
+        s.layout = Layout::Game;
+    const QString rules = lookup(RulesKey).value_or(QString());
+    for (RulesPreset p : {RulesPreset::Fiba, RulesPreset::Nfhs, RulesPreset::Custom})
+        if (rules == presetText(p))
+            s.preset = p;
+    s.rules = presetRules(s.preset);
+    if (s.preset != RulesPreset::Custom)
+        return s;
+    // Read in order, each checked against those before it; a figure that only fits the preset's value
+    // of a later one is checked again once all are read.
+    for (int pass = 0; pass < 2; ++pass)
+        for (Figure f : allFigures())
+            if (const std::optional<QString> text = lookup(figureName(f)))
+                setFigure(s.rules, f, *text);
+    return s;
+}
+
+GameSettings readGameSettings(const QHash<QString, QString>& stored) {
+    return readGameSettings([&stored](const QString& key) -> std::optional<QString> {
+        const auto it = stored.constFind(key);
+        return it == stored.cend() ? std::nullopt : std::optional<QString>(*it);
+    });
+}
+
+QList<QPair<QString, QString>> writeGameSettings(const GameSettings& settings) {
+    QList<QPair<QString, QString>> keys;
+    keys.append({LayoutKey, settings.layout == Layout::Game ? u"Game"_qs : u"Standard"_qs});
+    keys.append({RulesKey, presetText(settings.preset)});
+    for (Figure f : allFigures())
+        keys.append({figureName(f), figureText(settings.rules, f)});
+    return keys;
+}
+
+} // namespace game

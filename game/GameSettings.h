@@ -1,0 +1,41 @@
+#pragma once
+
+#include "GameRules.h"
+
+#include <QHash>
+#include <QList>
+#include <QPair>
+#include <QString>
+
+#include <functional>
+#include <optional>
+
+namespace game {
+
+// The board the audience sees: the Standard one stays the default.
+enum class Layout { Standard, Game };
+
+// What the store keeps of the game: the board, the rules' preset and, for Custom, every figure.
+struct GameSettings {
+    Layout layout = Layout::Standard;
+    RulesPreset preset = RulesPreset::Fiba;
+    GameRules rules = fibaRules();
+    bool operator==(const GameSettings&) const = default;
+};
+
+// The store's section for these keys: Layout (Standard or Game), Rules (FIBA, NFHS or Custom), then
+// one key per figure named by figureName, in the text form of figureText.
+inline const QString GameSettingsSection = QStringLiteral("GameSettings");
+
+// The stored text of a key in that section, or nothing when the key is absent.
+using StoreLookup = std::function<std::optional<QString>(const QString& key)>;
+
+// A missing or refused value loads the default: Standard, FIBA, and the preset's figure. FIBA and NFHS
+// load their presets whole and ignore stored figures; Custom's missing figures are FIBA's.
+GameSettings readGameSettings(const StoreLookup& lookup);
+GameSettings readGameSettings(const QHash<QString, QString>& stored);
+
+// Every key of the section with its text, Layout and Rules first.
+QList<QPair<QString, QString>> writeGameSettings(const GameSettings& settings);
+
+} // namespace game
