@@ -1,8 +1,5 @@
 #include "SettingsStore.h"
 
-#include "DataFolder.h"
-#include "modBasketball.h"
-
 #include "RegularFile.h"
 
 #include <QDateTime>
@@ -13,6 +10,7 @@
 
 #include <limits>
 #include <optional>
+#include <string_view>
 
 #ifdef Q_OS_UNIX
 #include <sys/stat.h>
@@ -25,9 +23,6 @@ namespace {
 // Organisation "Courtvane" with no application name puts the three sections directly under
 // "Courtvane": the registry key on Windows, <config>/Courtvane.conf on Linux.
 const QString StoreName = QStringLiteral("Courtvane");
-const QString ColorSection = QStringLiteral("ColorSettings");
-const QString KeySection = QStringLiteral("KeySettings");
-const QString TextSection = QStringLiteral("TextSettings");
 
 // Only plain decimal digits with an optional leading minus count as a number: toLongLong alone
 // would also take surrounding blanks, a plus sign and digits of other scripts, none of which the
@@ -53,25 +48,19 @@ template <typename Number> Number numberFromText(const QString& text, Number fal
     return static_cast<Number>(value);
 }
 
-// One section of the store, or of no store at all: then every read gives its fallback.
-class SectionReader {
-public:
-    SectionReader(const QSettings* store, const QString& section) : m_store(store), m_prefix(section + '/') {}
-
-    QString text(const QString& name, const QString& fallback) const {
-        return m_store ? m_store->value(m_prefix + name, fallback).toString() : fallback;
+// The text form of the value a setting's variable holds now.
+QString currentText(const Setting& setting) {
+    switch (setting.kind) {
+    case SettingKind::Colour:
+        return colourToText(*std::get<Colour*>(setting.variable));
+    case SettingKind::Key:
+        return keyToText(*std::get<KeyCode*>(setting.variable));
+    case SettingKind::Text:
+    case SettingKind::FilePath:
+        break;
     }
-    Colour colour(const QString& name, Colour fallback) const {
-        return colourFromText(text(name, colourToText(fallback)), fallback);
-    }
-    KeyCode key(const QString& name, KeyCode fallback) const {
-        return keyFromText(text(name, keyToText(fallback)), fallback);
-    }
-
-private:
-    const QSettings* m_store;
-    QString m_prefix;
-};
+    return *std::get<QString*>(setting.variable);
+}
 
 // Why the store's file may not be handed to QSettings, which would wait for good on a named pipe
 // and take in a file of any size whole; Saved when it may. No file yet (the first run) is fine.
@@ -110,10 +99,6 @@ QString fileIdentity(const QString& path) {
 
 } // namespace
 
-QString defaultBuzzerFile() {
-    return QDir::toNativeSeparators(dataFolder() + QStringLiteral("/buzzer.wav"));
-}
-
 QString colourToText(Colour colour) {
     return QString::number(colour);
 }
@@ -137,38 +122,31 @@ KeyCode keyFromText(const QString& text, KeyCode fallback) {
 }
 
 void LoadSettings() {
-    using namespace modBasketball;
     std::optional<QSettings> store;
     if (storeFileProblem() == SaveResult::Saved)
         store.emplace(QSettings::NativeFormat, QSettings::UserScope, StoreName);
-    const QSettings* source = store ? &*store : nullptr;
 
-    const SectionReader colours(source, ColorSection);
-    FormBack = colours.colour(QStringLiteral("FormBack"), DefaultFormBack);
-    LEDBack = colours.colour(QStringLiteral("LEDBack"), DefaultLEDBack);
-    TimeColor = colours.colour(QStringLiteral("TimeColor"), DefaultTimeColor);
-    ScoreColor = colours.colour(QStringLiteral("ScoreColor"), DefaultScoreColor);
-    PeriodColor = colours.colour(QStringLiteral("PeriodColor"), DefaultPeriodColor);
-    BorderColor = colours.colour(QStringLiteral("BorderColor"), DefaultBorderColor);
-    HomeColor = colours.colour(QStringLiteral("HomeColor"), DefaultHomeColor);
-    VisitorColor = colours.colour(QStringLiteral("VisitorColor"), DefaultVisitorColor);
-
-    const SectionReader keys(source, KeySection);
-    StartStopClockKey = keys.key(QStringLiteral("StartStopClockKey"), DefaultStartStopClockKey);
-    ResetClockKey = keys.key(QStringLiteral("ResetClockKey"), DefaultResetClockKey);
-    ClockSwitchKey = keys.key(QStringLiteral("ClockSwitchKey"), DefaultClockSwitchKey);
-    BuzzerKey = keys.key(QStringLiteral("BuzzerKey"), DefaultBuzzerKey);
-    // An empty stored path is a deliberate "no file"; only a missing value takes the default.
-    BuzzerFile = keys.text(QStringLiteral("BuzzerFile"), defaultBuzzerFile());
-
-    const SectionReader texts(source, TextSection);
-    TitleText = texts.text(QStringLiteral("TitleText"), DefaultTitleText);
-    HomeText = texts.text(QStringLiteral("HomeText"), DefaultHomeText);
-    VisitorText = texts.text(QStringLiteral("VisitorText"), DefaultVisitorText);
+    for (const Setting& setting : Settings) {
+        // Each key is read on its own: only a missing value takes the default, so an empty stored
+        // path stays a deliberate "no file".
+        const QString fallback = defaultText(setting);
+        const QString text = store ? store->value(storePath(setting), fallback).toString() : fallback;
+        switch (setting.kind) {
+        case SettingKind::Colour:
+            *std::get<Colour*>(setting.variable) = colourFromText(text, std::get<Colour>(setting.fallback));
+            break;
+        case SettingKind::Key:
+            *std::get<KeyCode*>(setting.variable) = keyFromText(text, std::get<KeyCode>(setting.fallback));
+            break;
+        case SettingKind::Text:
+        case SettingKind::FilePath:
+            *std::get<QString*>(setting.variable) = text;
+            break;
+        }
+    }
 }
 
 SaveResult SaveSettings() {
-    using namespace modBasketball;
     // What the program could not read it does not write over: the operator's own file stays.
     if (const SaveResult problem = storeFileProblem(); problem != SaveResult::Saved)
         return problem;
@@ -178,30 +156,10 @@ SaveResult SaveSettings() {
     const QString before = fileIdentity(fileName);
     QSettings store(QSettings::NativeFormat, QSettings::UserScope, StoreName);
 
-    store.beginGroup(KeySection);
-    store.setValue(QStringLiteral("StartStopClockKey"), keyToText(StartStopClockKey));
-    store.setValue(QStringLiteral("ResetClockKey"), keyToText(ResetClockKey));
-    store.setValue(QStringLiteral("ClockSwitchKey"), keyToText(ClockSwitchKey));
-    store.setValue(QStringLiteral("BuzzerKey"), keyToText(BuzzerKey));
-    store.setValue(QStringLiteral("BuzzerFile"), BuzzerFile);
-    store.endGroup();
-
-    store.beginGroup(ColorSection);
-    store.setValue(QStringLiteral("TimeColor"), colourToText(TimeColor));
-    store.setValue(QStringLiteral("LEDBack"), colourToText(LEDBack));
-    store.setValue(QStringLiteral("ScoreColor"), colourToText(ScoreColor));
-    store.setValue(QStringLiteral("PeriodColor"), colourToText(PeriodColor));
-    store.setValue(QStringLiteral("FormBack"), colourToText(FormBack));
-    store.setValue(QStringLiteral("BorderColor"), colourToText(BorderColor));
-    store.setValue(QStringLiteral("HomeColor"), colourToText(HomeColor));
-    store.setValue(QStringLiteral("VisitorColor"), colourToText(VisitorColor));
-    store.endGroup();
-
-    store.beginGroup(TextSection);
-    store.setValue(QStringLiteral("TitleText"), TitleText);
-    store.setValue(QStringLiteral("HomeText"), HomeText);
-    store.setValue(QStringLiteral("VisitorText"), VisitorText);
-    store.endGroup();
+    for (const std::string_view key : WriteOrder) {
+        const Setting& setting = settingNamed(key);
+        store.setValue(storePath(setting), currentText(setting));
+    }
 
     // A store that cannot be written (read-only file or folder, full disk) would lose the operator's
     // choices at the next start, so the caller learns of it.

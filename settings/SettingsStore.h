@@ -1,5 +1,6 @@
 #pragma once
 
+#include "SettingsTable.h"
 #include "Types.h"
 
 #include <QString>
@@ -31,23 +32,22 @@ bool lockFileUsable(const QString& fileName);
 // opening the store.
 QString settingsFileName();
 
-// The default values.
-inline constexpr Colour DefaultFormBack = 4210752;
-inline constexpr Colour DefaultLEDBack = 0;
-inline constexpr Colour DefaultTimeColor = 255;
-inline constexpr Colour DefaultScoreColor = 33023;
-inline constexpr Colour DefaultPeriodColor = 49152;
-inline constexpr Colour DefaultBorderColor = 16777215;
-inline constexpr Colour DefaultHomeColor = 16777215;
-inline constexpr Colour DefaultVisitorColor = 16777215;
-inline constexpr KeyCode DefaultStartStopClockKey = 115;
-inline constexpr KeyCode DefaultResetClockKey = 114;
-inline constexpr KeyCode DefaultClockSwitchKey = 99;
-inline constexpr KeyCode DefaultBuzzerKey = 98;
-QString defaultBuzzerFile();
-inline const QString DefaultTitleText = QStringLiteral("Home");
-inline const QString DefaultHomeText = QStringLiteral("Home");
-inline const QString DefaultVisitorText = QStringLiteral("Visitor");
+// The default values, as the settings table gives them.
+inline constexpr Colour DefaultFormBack = defaultOf(&modBasketball::FormBack);
+inline constexpr Colour DefaultLEDBack = defaultOf(&modBasketball::LEDBack);
+inline constexpr Colour DefaultTimeColor = defaultOf(&modBasketball::TimeColor);
+inline constexpr Colour DefaultScoreColor = defaultOf(&modBasketball::ScoreColor);
+inline constexpr Colour DefaultPeriodColor = defaultOf(&modBasketball::PeriodColor);
+inline constexpr Colour DefaultBorderColor = defaultOf(&modBasketball::BorderColor);
+inline constexpr Colour DefaultHomeColor = defaultOf(&modBasketball::HomeColor);
+inline constexpr Colour DefaultVisitorColor = defaultOf(&modBasketball::VisitorColor);
+inline constexpr KeyCode DefaultStartStopClockKey = defaultOf(&modBasketball::StartStopClockKey);
+inline constexpr KeyCode DefaultResetClockKey = defaultOf(&modBasketball::ResetClockKey);
+inline constexpr KeyCode DefaultClockSwitchKey = defaultOf(&modBasketball::ClockSwitchKey);
+inline constexpr KeyCode DefaultBuzzerKey = defaultOf(&modBasketball::BuzzerKey);
+inline const QString DefaultTitleText = defaultText(settingOf(&modBasketball::TitleText));
+inline const QString DefaultHomeText = defaultText(settingOf(&modBasketball::HomeText));
+inline const QString DefaultVisitorText = defaultText(settingOf(&modBasketball::VisitorText));
 
 // Text forms. A stored text that is not a decimal integer in range gives the fallback: a colour
 // must lie in 0 to 16777215, a key code be 1 or more.

@@ -208,22 +208,20 @@ frmOptions::frmOptions(QWidget* opener)
     lblBuzzerProblem->setStyleSheet(QStringLiteral("color: #b00000"));
     cmdOk->setDefault(true);
 
-    m_keys = {{{cmdStartStopClock, lblStartStopClock, &StartStopClockKey,
-                modSettings::DefaultStartStopClockKey, QStringLiteral("start / stop the clock")},
-               {cmdResetClock, lblResetClock, &ResetClockKey, modSettings::DefaultResetClockKey,
-                QStringLiteral("reset the clock")},
-               {cmdClockSwitch, lblClockSwitch, &ClockSwitchKey, modSettings::DefaultClockSwitchKey,
-                QStringLiteral("switch between clock and game time")},
-               {cmdBuzzer, lblBuzzer, &BuzzerKey, modSettings::DefaultBuzzerKey,
-                QStringLiteral("sound the buzzer")}}};
-    m_colours = {{{cmdTimeC, picTimeC, &TimeColor, modSettings::DefaultTimeColor},
-                  {cmdLEDB, picLEDB, &LEDBack, modSettings::DefaultLEDBack},
-                  {cmdScoreC, picScoreC, &ScoreColor, modSettings::DefaultScoreColor},
-                  {cmdPeriodC, picPeriodC, &PeriodColor, modSettings::DefaultPeriodColor},
-                  {cmdBackC, picBackC, &FormBack, modSettings::DefaultFormBack},
-                  {cmdBorderC, picBorderC, &BorderColor, modSettings::DefaultBorderColor},
-                  {cmdHomeC, picHomeC, &HomeColor, modSettings::DefaultHomeColor},
-                  {cmdVisitorC, picVisitorC, &VisitorColor, modSettings::DefaultVisitorColor}}};
+    m_keys = {
+        {{cmdStartStopClock, lblStartStopClock, &StartStopClockKey, QStringLiteral("start / stop the clock")},
+         {cmdResetClock, lblResetClock, &ResetClockKey, QStringLiteral("reset the clock")},
+         {cmdClockSwitch, lblClockSwitch, &ClockSwitchKey,
+          QStringLiteral("switch between clock and game time")},
+         {cmdBuzzer, lblBuzzer, &BuzzerKey, QStringLiteral("sound the buzzer")}}};
+    m_colours = {{{cmdTimeC, picTimeC, &TimeColor},
+                  {cmdLEDB, picLEDB, &LEDBack},
+                  {cmdScoreC, picScoreC, &ScoreColor},
+                  {cmdPeriodC, picPeriodC, &PeriodColor},
+                  {cmdBackC, picBackC, &FormBack},
+                  {cmdBorderC, picBorderC, &BorderColor},
+                  {cmdHomeC, picHomeC, &HomeColor},
+                  {cmdVisitorC, picVisitorC, &VisitorColor}}};
 
     setTabOrder();
     connectControls();
@@ -319,7 +317,7 @@ void frmOptions::cmdResetColors_Click() {
         QMessageBox::Yes)
         return;
     for (const ColourSlot& slot : m_colours)
-        slot.swatch->setColour(slot.fallback);
+        slot.swatch->setColour(modSettings::defaultOf(slot.setting));
 }
 
 void frmOptions::cmdResetKeys_Click() {
@@ -327,7 +325,7 @@ void frmOptions::cmdResetKeys_Click() {
                               QStringLiteral("Are you sure you want to reset the keys?")) != QMessageBox::Yes)
         return;
     for (KeySlot& slot : m_keys)
-        setKeyLabel(slot, slot.fallback);
+        setKeyLabel(slot, modSettings::defaultOf(slot.setting));
 }
 
 void frmOptions::cmdOk_Click() {

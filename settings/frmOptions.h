@@ -137,7 +137,6 @@ private:
         QPushButton* button;
         QLabel* label;
         KeyCode* setting;
-        KeyCode fallback;
         // The phrase naming the command in the key capture dialog.
         QString action;
         KeyCode held = 0;
@@ -146,7 +145,6 @@ private:
         QPushButton* button;
         ColourSwatch* swatch;
         Colour* setting;
-        Colour fallback;
     };
 
     void setTabOrder();

@@ -3,6 +3,7 @@
 #include "ModalDriver.h"
 #include "OptionsRules.h"
 #include "SettingsStore.h"
+#include "SettingsTable.h"
 #include "frmChooseKey.h"
 #include "frmOptions.h"
 #include "modBasketball.h"
@@ -29,6 +30,16 @@ Texts storeTexts() {
     Texts texts;
     for (const QString& key : store.allKeys())
         texts.insert(key, store.value(key).toString());
+    return texts;
+}
+
+// The store's text of every default of one kind, as the reset buttons put them back.
+Texts defaultsOf(modSettings::SettingKind kind) {
+    Texts texts;
+    for (const modSettings::Setting& setting : modSettings::Settings) {
+        if (setting.kind == kind)
+            texts.insert(modSettings::storePath(setting), modSettings::defaultText(setting));
+    }
     return texts;
 }
 
@@ -227,19 +238,12 @@ void tst_Options::workingCopy_data() {
         << QStringList{"reset|cmdResetColors|yes", "ok|cmdCancel"} << false << Texts{};
     QTest::newRow("reset colors, no")
         << QStringList{"reset|cmdResetColors|no", "ok|cmdOk"} << true << Texts{};
-    QTest::newRow("reset colors, yes, then ok")
-        << QStringList{"reset|cmdResetColors|yes", "ok|cmdOk"} << true
-        << Texts{{"ColorSettings/FormBack", "4210752"},   {"ColorSettings/LEDBack", "0"},
-                 {"ColorSettings/TimeColor", "255"},      {"ColorSettings/ScoreColor", "33023"},
-                 {"ColorSettings/PeriodColor", "49152"},  {"ColorSettings/BorderColor", "16777215"},
-                 {"ColorSettings/HomeColor", "16777215"}, {"ColorSettings/VisitorColor", "16777215"}};
+    QTest::newRow("reset colors, yes, then ok") << QStringList{"reset|cmdResetColors|yes", "ok|cmdOk"} << true
+                                                << defaultsOf(modSettings::SettingKind::Colour);
+    Texts keysReset = defaultsOf(modSettings::SettingKind::Key);
+    keysReset.insert("KeySettings/BuzzerFile", sound("b.wav"));
     QTest::newRow("reset keys, yes, then ok keeps the buzzer file")
-        << QStringList{b, "reset|cmdResetKeys|yes", "ok|cmdOk"} << true
-        << Texts{{"KeySettings/StartStopClockKey", "115"},
-                 {"KeySettings/ResetClockKey", "114"},
-                 {"KeySettings/ClockSwitchKey", "99"},
-                 {"KeySettings/BuzzerKey", "98"},
-                 {"KeySettings/BuzzerFile", sound("b.wav")}};
+        << QStringList{b, "reset|cmdResetKeys|yes", "ok|cmdOk"} << true << keysReset;
     QTest::newRow("cancelled choosers change nothing")
         << QStringList{"colour|cmdHomeC|picHomeC|cancel", "buzzer|cmdBuzzerSound|cancel",
                        "key|cmdBuzzer|\x1b", "ok|cmdOk"}

@@ -1,5 +1,6 @@
 #include "HostileFile.h"
 #include "SettingsStore.h"
+#include "SettingsTable.h"
 #include "WindowPlace.h"
 #include "modBasketball.h"
 
@@ -10,33 +11,24 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include <algorithm>
-#include <iterator>
+#include <string_view>
 
 namespace {
 
-// Every numeric setting with its section, its documented default and a reader of the loaded value.
-struct NumberSetting {
-    QString section;
-    QString key;
-    qint64 fallback;
-    qint64 (*loaded)();
-};
+bool isNumber(const modSettings::Setting& setting) {
+    return setting.kind == modSettings::SettingKind::Colour || setting.kind == modSettings::SettingKind::Key;
+}
 
-const NumberSetting NumberSettings[] = {
-    {"ColorSettings", "FormBack", 4210752, [] { return qint64{modBasketball::FormBack}; }},
-    {"ColorSettings", "LEDBack", 0, [] { return qint64{modBasketball::LEDBack}; }},
-    {"ColorSettings", "TimeColor", 255, [] { return qint64{modBasketball::TimeColor}; }},
-    {"ColorSettings", "ScoreColor", 33023, [] { return qint64{modBasketball::ScoreColor}; }},
-    {"ColorSettings", "PeriodColor", 49152, [] { return qint64{modBasketball::PeriodColor}; }},
-    {"ColorSettings", "BorderColor", 16777215, [] { return qint64{modBasketball::BorderColor}; }},
-    {"ColorSettings", "HomeColor", 16777215, [] { return qint64{modBasketball::HomeColor}; }},
-    {"ColorSettings", "VisitorColor", 16777215, [] { return qint64{modBasketball::VisitorColor}; }},
-    {"KeySettings", "StartStopClockKey", 115, [] { return qint64{modBasketball::StartStopClockKey}; }},
-    {"KeySettings", "ResetClockKey", 114, [] { return qint64{modBasketball::ResetClockKey}; }},
-    {"KeySettings", "ClockSwitchKey", 99, [] { return qint64{modBasketball::ClockSwitchKey}; }},
-    {"KeySettings", "BuzzerKey", 98, [] { return qint64{modBasketball::BuzzerKey}; }},
-};
+// What LoadSettings put into a colour's or key's variable.
+qint64 loadedNumber(const modSettings::Setting& setting) {
+    if (setting.kind == modSettings::SettingKind::Colour)
+        return *std::get<Colour*>(setting.variable);
+    return *std::get<KeyCode*>(setting.variable);
+}
+
+qint64 defaultNumber(const modSettings::Setting& setting) {
+    return modSettings::defaultText(setting).toLongLong();
+}
 
 // Values that are none of the defaults, so a load that leaves a variable alone is caught.
 void fillWithStaleValues() {
@@ -61,6 +53,10 @@ class TestSettingsStore : public QObject {
 private slots:
     void initTestCase();
     void init();
+
+    // The table of settings
+    void tableOrder_data();
+    void tableOrder();
 
     // Loading
     void emptyStoreGivesEveryDefault();
@@ -110,6 +106,43 @@ void TestSettingsStore::init() {
     QFile::remove(storeFile());
     QVERIFY(!QFile::exists(storeFile()));
     fillWithStaleValues();
+}
+
+void TestSettingsStore::tableOrder_data() {
+    QTest::addColumn<bool>("saving");
+    QTest::addColumn<QStringList>("paths");
+
+    QTest::newRow("load") << false
+                          << QStringList{"ColorSettings/FormBack",        "ColorSettings/LEDBack",
+                                         "ColorSettings/TimeColor",       "ColorSettings/ScoreColor",
+                                         "ColorSettings/PeriodColor",     "ColorSettings/BorderColor",
+                                         "ColorSettings/HomeColor",       "ColorSettings/VisitorColor",
+                                         "KeySettings/StartStopClockKey", "KeySettings/ResetClockKey",
+                                         "KeySettings/ClockSwitchKey",    "KeySettings/BuzzerKey",
+                                         "KeySettings/BuzzerFile",        "TextSettings/TitleText",
+                                         "TextSettings/HomeText",         "TextSettings/VisitorText"};
+    QTest::newRow("save") << true << QStringList{"KeySettings/StartStopClockKey", "KeySettings/ResetClockKey",
+                                                 "KeySettings/ClockSwitchKey",    "KeySettings/BuzzerKey",
+                                                 "KeySettings/BuzzerFile",        "ColorSettings/TimeColor",
+                                                 "ColorSettings/LEDBack",         "ColorSettings/ScoreColor",
+                                                 "ColorSettings/PeriodColor",     "ColorSettings/FormBack",
+                                                 "ColorSettings/BorderColor",     "ColorSettings/HomeColor",
+                                                 "ColorSettings/VisitorColor",    "TextSettings/TitleText",
+                                                 "TextSettings/HomeText",         "TextSettings/VisitorText"};
+}
+
+void TestSettingsStore::tableOrder() {
+    QFETCH(bool, saving);
+
+    QStringList paths;
+    if (saving) {
+        for (const std::string_view key : modSettings::WriteOrder)
+            paths << modSettings::storePath(modSettings::settingNamed(key));
+    } else {
+        for (const modSettings::Setting& setting : modSettings::Settings)
+            paths << modSettings::storePath(setting);
+    }
+    QTEST(paths, "paths");
 }
 
 void TestSettingsStore::emptyStoreGivesEveryDefault() {
@@ -231,20 +264,25 @@ void TestSettingsStore::unusableNumberFallsBackForThatKeyOnly() {
     // Every numeric key holds a usable value apart from the one under test.
     {
         QSettings raw(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("Courtvane"));
-        for (const NumberSetting& setting : NumberSettings) {
-            const QString text = setting.key == key ? stored : QString::number(setting.fallback ^ 7);
-            raw.setValue(setting.section + QLatin1Char('/') + setting.key, text);
+        for (const modSettings::Setting& setting : modSettings::Settings) {
+            if (isNumber(setting))
+                raw.setValue(modSettings::storePath(setting),
+                             setting.key == key.toStdString() ? stored
+                                                              : QString::number(defaultNumber(setting) ^ 7));
         }
     }
 
     modSettings::LoadSettings();
 
-    for (const NumberSetting& setting : NumberSettings) {
-        const qint64 expected = setting.key == key ? setting.fallback : setting.fallback ^ 7;
-        QVERIFY2(setting.loaded() == expected, qPrintable(QStringLiteral("%1 loaded as %2 instead of %3")
-                                                              .arg(setting.key)
-                                                              .arg(setting.loaded())
-                                                              .arg(expected)));
+    for (const modSettings::Setting& setting : modSettings::Settings) {
+        if (!isNumber(setting))
+            continue;
+        const qint64 expected =
+            setting.key == key.toStdString() ? defaultNumber(setting) : defaultNumber(setting) ^ 7;
+        QVERIFY2(loadedNumber(setting) == expected, qPrintable(QStringLiteral("%1 loaded as %2 instead of %3")
+                                                                   .arg(modSettings::storePath(setting))
+                                                                   .arg(loadedNumber(setting))
+                                                                   .arg(expected)));
     }
 }
 
@@ -272,14 +310,13 @@ void TestSettingsStore::plainDecimalTextIsRead() {
     QFETCH(QString, stored);
     QFETCH(qint64, expected);
 
-    const auto setting = std::find_if(std::begin(NumberSettings), std::end(NumberSettings),
-                                      [&key](const NumberSetting& s) { return s.key == key; });
-    QVERIFY(setting != std::end(NumberSettings));
-    writeRaw(setting->section + QLatin1Char('/') + key, stored);
+    const modSettings::Setting& setting = modSettings::settingNamed(key.toStdString());
+    QVERIFY(isNumber(setting));
+    writeRaw(modSettings::storePath(setting), stored);
 
     modSettings::LoadSettings();
 
-    QCOMPARE(setting->loaded(), expected);
+    QCOMPARE(loadedNumber(setting), expected);
 }
 
 void TestSettingsStore::saveWritesAllSixteenAsText() {
