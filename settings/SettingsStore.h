@@ -33,21 +33,21 @@ bool lockFileUsable(const QString& fileName);
 QString settingsFileName();
 
 // The default values, as the settings table gives them.
-inline constexpr Colour DefaultFormBack = defaultOf(&modBasketball::FormBack);
-inline constexpr Colour DefaultLEDBack = defaultOf(&modBasketball::LEDBack);
-inline constexpr Colour DefaultTimeColor = defaultOf(&modBasketball::TimeColor);
-inline constexpr Colour DefaultScoreColor = defaultOf(&modBasketball::ScoreColor);
-inline constexpr Colour DefaultPeriodColor = defaultOf(&modBasketball::PeriodColor);
-inline constexpr Colour DefaultBorderColor = defaultOf(&modBasketball::BorderColor);
-inline constexpr Colour DefaultHomeColor = defaultOf(&modBasketball::HomeColor);
-inline constexpr Colour DefaultVisitorColor = defaultOf(&modBasketball::VisitorColor);
-inline constexpr KeyCode DefaultStartStopClockKey = defaultOf(&modBasketball::StartStopClockKey);
-inline constexpr KeyCode DefaultResetClockKey = defaultOf(&modBasketball::ResetClockKey);
-inline constexpr KeyCode DefaultClockSwitchKey = defaultOf(&modBasketball::ClockSwitchKey);
-inline constexpr KeyCode DefaultBuzzerKey = defaultOf(&modBasketball::BuzzerKey);
-inline const QString DefaultTitleText = defaultText(settingOf(&modBasketball::TitleText));
-inline const QString DefaultHomeText = defaultText(settingOf(&modBasketball::HomeText));
-inline const QString DefaultVisitorText = defaultText(settingOf(&modBasketball::VisitorText));
+inline constexpr Colour DefaultFormBack = defaultColour("FormBack");
+inline constexpr Colour DefaultLEDBack = defaultColour("LEDBack");
+inline constexpr Colour DefaultTimeColor = defaultColour("TimeColor");
+inline constexpr Colour DefaultScoreColor = defaultColour("ScoreColor");
+inline constexpr Colour DefaultPeriodColor = defaultColour("PeriodColor");
+inline constexpr Colour DefaultBorderColor = defaultColour("BorderColor");
+inline constexpr Colour DefaultHomeColor = defaultColour("HomeColor");
+inline constexpr Colour DefaultVisitorColor = defaultColour("VisitorColor");
+inline constexpr KeyCode DefaultStartStopClockKey = defaultKey("StartStopClockKey");
+inline constexpr KeyCode DefaultResetClockKey = defaultKey("ResetClockKey");
+inline constexpr KeyCode DefaultClockSwitchKey = defaultKey("ClockSwitchKey");
+inline constexpr KeyCode DefaultBuzzerKey = defaultKey("BuzzerKey");
+inline const QString DefaultTitleText = defaultText(settingNamed("TitleText"));
+inline const QString DefaultHomeText = defaultText(settingNamed("HomeText"));
+inline const QString DefaultVisitorText = defaultText(settingNamed("VisitorText"));
 
 // Text forms. A stored text that is not a decimal integer in range gives the fallback: a colour
 // must lie in 0 to 16777215, a key code be 1 or more.

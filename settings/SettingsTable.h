@@ -66,7 +66,7 @@ constexpr const Setting& settingNamed(std::string_view key) {
     throw std::invalid_argument("no setting of that name");
 }
 
-template <typename Value> constexpr const Setting& settingOf(const Value* variable) {
+template <typename Value> const Setting& settingOf(const Value* variable) {
     for (const Setting& setting : Settings) {
         if (Value* const* held = std::get_if<Value*>(&setting.variable); held && *held == variable)
             return setting;
@@ -74,12 +74,21 @@ template <typename Value> constexpr const Setting& settingOf(const Value* variab
     throw std::invalid_argument("no setting fills that variable");
 }
 
-constexpr Colour defaultOf(const Colour* variable) {
+inline Colour defaultOf(const Colour* variable) {
     return std::get<Colour>(settingOf(variable).fallback);
 }
 
-constexpr KeyCode defaultOf(const KeyCode* variable) {
+inline KeyCode defaultOf(const KeyCode* variable) {
     return std::get<KeyCode>(settingOf(variable).fallback);
+}
+
+// The default of a colour or key setting by its key, for constants fixed when building.
+constexpr Colour defaultColour(std::string_view key) {
+    return std::get<Colour>(settingNamed(key).fallback);
+}
+
+constexpr KeyCode defaultKey(std::string_view key) {
+    return std::get<KeyCode>(settingNamed(key).fallback);
 }
 
 // The store's section and key of a setting, as QSettings takes them.
@@ -113,7 +122,7 @@ constexpr bool tableIsSound() {
         if (!rowFits(Settings[i]))
             return false;
         for (std::size_t j = 0; j < i; ++j) {
-            if (Settings[j].key == Settings[i].key || Settings[j].variable == Settings[i].variable)
+            if (Settings[j].key == Settings[i].key)
                 return false;
         }
     }
