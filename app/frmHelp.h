@@ -7,7 +7,6 @@
 #include <QWidget>
 
 #include <memory>
-#include <optional>
 
 class DocumentFeeder;
 class QTextBrowser;
