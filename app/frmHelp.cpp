@@ -1,7 +1,7 @@
 #include "frmHelp.h"
 
+#include "DocumentFeeder.h"
 #include "KeyCommands.h"
-#include "RtfReader.h"
 #include "Twips.h"
 
 #include <QDesktopServices>
@@ -13,9 +13,6 @@
 #include <QTextBrowser>
 #include <QTextCursor>
 #include <QTextDocument>
-#include <QTextDocumentFragment>
-#include <QTextList>
-#include <QTextTable>
 #include <QTimer>
 #include <QtConcurrentRun>
 
@@ -50,34 +47,9 @@ constexpr double TabStop = 360;
 constexpr double DesignTextWidth = 10935;
 constexpr double DesignTextHeight = 495;
 
-// Laying out this many characters takes some ten milliseconds; the window takes in about this much
-// help text (and at most one paragraph, row or short table more) between two turns of the event
-// loop.
-constexpr int CharactersPerTurn = 8192;
 // Laid out again in the window's own steps, a text this long takes at most a few tens of
 // milliseconds a step.
-constexpr int LongText = 4 * CharactersPerTurn;
-
-bool isLongTable(const QTextFrame* frame) {
-    const auto* table = qobject_cast<const QTextTable*>(frame);
-    return table && table->rows() > 1 && table->lastPosition() - table->firstPosition() > CharactersPerTurn;
-}
-
-// The paragraph that Qt keeps between two tables takes no room.
-QTextBlockFormat jointFormat() {
-    QTextBlockFormat joint;
-    joint.setLineHeight(0, QTextBlockFormat::FixedHeight);
-    return joint;
-}
-
-// True when no cell reaches into the row from the row above.
-bool rowStartsClear(const QTextTable* table, int row) {
-    for (int column = 0; column < table->columns(); ++column) {
-        if (table->cellAt(row, column).row() != row)
-            return false;
-    }
-    return true;
-}
+constexpr int LongText = 4 * DocumentFeeder::DefaultPartSize;
 
 } // namespace
 
@@ -104,6 +76,8 @@ frmHelp::frmHelp(QWidget* parent)
 
     Form_Load();
 }
+
+frmHelp::~frmHelp() = default;
 
 frmHelp* frmHelp::showHelp() {
     if (helpWindow) {
@@ -183,6 +157,7 @@ void frmHelp::helpRead() {
 void frmHelp::showHelpText(HelpFile::HelpText help) {
     disconnect(m_reading, nullptr, this, nullptr);
     m_nextPart->stop();
+    m_feeder.reset();
     m_pendingAnchor.clear();
     m_read = std::move(help.document);
     if (!m_read) {
@@ -195,41 +170,26 @@ void frmHelp::showHelpText(HelpFile::HelpText help) {
 }
 
 void frmHelp::startFeeding() {
-    m_lists.clear();
-    m_nextItem = m_read->rootFrame()->begin();
-    m_tableRow = -1;
-    m_afterTable = false;
+    m_feeder = std::make_unique<DocumentFeeder>(*m_read, m_rtbHelp->document());
     m_loading = true;
     showNextPart();
 }
 
-// Copies the next paragraphs and tables of the help as read into the window, as they are, lists and
-// tables included. The window lays out what it takes in at once, so taking in all of a large help
-// at once would hold up the event loop.
+// The window lays out what it takes in at once, so taking in all of a large help at once would hold
+// up the event loop; it takes in a part at each turn.
 void frmHelp::showNextPart() {
-    const bool first = m_nextItem == m_read->rootFrame()->begin();
-    QTextCursor cursor(m_rtbHelp->document());
-    cursor.movePosition(QTextCursor::End);
-    cursor.beginEditBlock();
-    // The pictures are resources of the document they were read into, not part of its text.
-    if (first)
-        RtfReader::copyPictures(*m_read, m_rtbHelp->document());
-    if (m_tableRow >= 0 || isLongTable(m_nextItem.currentFrame()))
-        showNextRows(cursor);
-    else
-        showNextParagraphs(cursor, first);
-    cursor.endEditBlock();
+    const bool first = !m_feeder->started();
+    m_feeder->feedNext();
     if (first) {
         // Filling the document carries the view's cursor, and with it the view, to the end.
         m_rtbHelp->moveCursor(QTextCursor::Start);
         m_rtbHelp->verticalScrollBar()->setValue(0);
     }
-    if (!m_nextItem.atEnd()) {
+    if (!m_feeder->atEnd()) {
         m_nextPart->start();
         return;
     }
-    m_nextItem = {};
-    m_lists.clear();
+    m_feeder.reset();
     // A short text is laid out again quickly enough on a resize; a long one is kept to be taken in
     // again then.
     if (m_read->characterCount() <= LongText)
@@ -237,98 +197,6 @@ void frmHelp::showNextPart() {
     m_loading = false;
     if (!m_pendingAnchor.isEmpty())
         m_rtbHelp->scrollToAnchor(std::exchange(m_pendingAnchor, {}));
-}
-
-// A part ends only between two paragraphs outside any table, so that no table is cut in two, or
-// before a long table.
-void frmHelp::showNextParagraphs(QTextCursor& cursor, bool first) {
-    QTextFrame::iterator item = m_nextItem;
-    bool afterParagraph = false;
-    for (int taken = 0; !item.atEnd(); ++item) {
-        const QTextFrame* table = item.currentFrame();
-        if (table ? isLongTable(table) : taken >= CharactersPerTurn && afterParagraph)
-            break;
-        taken += table ? table->lastPosition() - table->firstPosition() + 2 : item.currentBlock().length();
-        afterParagraph = !table;
-    }
-    // A part runs from the end of the paragraph before it, so that it opens that paragraph's
-    // successor with its own format, up to the end of its own last paragraph. After a long table
-    // it goes on in the paragraph that Qt keeps below the table.
-    const bool afterTable = std::exchange(m_afterTable, false);
-    const int start = first ? 0 : m_nextItem.currentBlock().position() - (afterTable ? 0 : 1);
-    int end = m_read->characterCount() - 1;
-    if (!item.atEnd())
-        end = item.currentFrame() ? item.currentFrame()->firstPosition() - 1
-                                  : item.currentBlock().position() - 1;
-    const QTextBlock read = m_nextItem.currentBlock();
-    m_nextItem = item;
-
-    QTextCursor part(m_read.get());
-    part.setPosition(start);
-    part.setPosition(end, QTextCursor::KeepAnchor);
-    const int at = cursor.position();
-    cursor.insertFragment(QTextDocumentFragment(part));
-    // The part's paragraphs follow the one the window ended with, or open in it, as Qt chooses;
-    // one left empty below a long table takes no room.
-    const QTextDocument* document = m_rtbHelp->document();
-    QTextBlock shown = document->findBlock(at);
-    const int partBlocks = m_read->findBlock(end).blockNumber() - read.blockNumber() + 1;
-    if (document->blockCount() - shown.blockNumber() > partBlocks) {
-        if (afterTable)
-            QTextCursor(shown).setBlockFormat(jointFormat());
-        shown = shown.next();
-    }
-    keepLists(read, shown, {});
-}
-
-// Qt lays out a table as a whole each time it grows, so a long table goes into the window a few
-// rows at a time, each part a table of its own right under the one before.
-void frmHelp::showNextRows(QTextCursor& cursor) {
-    const auto* table = qobject_cast<const QTextTable*>(m_nextItem.currentFrame());
-    const int rows = table->rows();
-    const int columns = table->columns();
-    const int from = std::max(m_tableRow, 0);
-    const int fromPosition = table->cellAt(from, 0).firstPosition();
-    // Parts begin where no cell reaches down from the row above, and hold two cells at least, so
-    // that each is copied as a table.
-    int row = from + 1;
-    while (row < rows && !(rowStartsClear(table, row) &&
-                           table->cellAt(row, 0).firstPosition() - fromPosition >= CharactersPerTurn &&
-                           (columns > 1 || (row - from > 1 && rows - row > 1))))
-        ++row;
-
-    QTextCursor part(m_read.get());
-    part.setPosition(fromPosition);
-    part.setPosition(table->cellAt(row - 1, columns - 1).lastPosition(), QTextCursor::KeepAnchor);
-    if (from > 0)
-        cursor.setBlockFormat(jointFormat());
-    const int at = cursor.position();
-    cursor.insertFragment(QTextDocumentFragment(part));
-    const QTextDocument* shown = m_rtbHelp->document();
-    keepLists(table->cellAt(from, 0).firstCursorPosition().block(), shown->findBlock(at).next(),
-              shown->lastBlock());
-    if (row < rows) {
-        m_tableRow = row;
-        return;
-    }
-    m_tableRow = -1;
-    m_afterTable = true;
-    ++m_nextItem;
-}
-
-// Each part brings its own copy of the lists it touches; a list that runs on from an earlier part
-// takes its paragraphs back, so that it keeps counting.
-void frmHelp::keepLists(QTextBlock read, QTextBlock shown, const QTextBlock& stop) {
-    for (; read.isValid() && shown.isValid() && shown != stop; read = read.next(), shown = shown.next()) {
-        const QTextList* list = read.textList();
-        if (!list || !shown.textList())
-            continue;
-        const auto known = m_lists.constFind(list);
-        if (known == m_lists.cend())
-            m_lists.insert(list, shown.textList());
-        else if (*known != shown.textList())
-            (*known)->add(shown);
-    }
 }
 
 void frmHelp::followLink(const QUrl& link) {

@@ -4,17 +4,13 @@
 #include "Types.h"
 
 #include <QFutureWatcher>
-#include <QHash>
-#include <QTextBlock>
-#include <QTextFrame>
 #include <QWidget>
 
 #include <memory>
 
+class DocumentFeeder;
 class QTextBrowser;
-class QTextCursor;
 class QTextDocument;
-class QTextList;
 class QTimer;
 class QUrl;
 
@@ -51,29 +47,22 @@ protected:
 
 private:
     explicit frmHelp(QWidget* parent = nullptr);
+    ~frmHelp() override;
     void Form_Load();
     void Form_Resize();
     void fitScreen();
     void helpRead();
     void startFeeding();
     void showNextPart();
-    void showNextParagraphs(QTextCursor& cursor, bool first);
-    void showNextRows(QTextCursor& cursor);
-    void keepLists(QTextBlock read, QTextBlock shown, const QTextBlock& stop);
     void followLink(const QUrl& link);
 
     QTextBrowser* m_rtbHelp;
     QFutureWatcher<HelpFile::HelpText>* m_reading;
     QTimer* m_nextPart;
-    // The help as read, while it is being put into the window (and for good when it is long), the
-    // next paragraph or table to put there (and the next row of a long table, or -1), and which
-    // list in the window continues each list read.
+    // The help as read, while it is being put into the window (and for good when it is long), and
+    // what puts it there.
     std::shared_ptr<QTextDocument> m_read;
-    QTextFrame::iterator m_nextItem;
-    int m_tableRow = -1;
-    // The last part ended a long table.
-    bool m_afterTable = false;
-    QHash<const QTextList*, QTextList*> m_lists;
+    std::unique_ptr<DocumentFeeder> m_feeder;
     // A place in the help that was asked for before it had been put into the window.
     QString m_pendingAnchor;
     bool m_loading = true;

@@ -22,14 +22,6 @@ inline constexpr int MaxParagraphLength = 4096;
 // that length, after a blank where one is near the end, so that laying out any one is quick.
 void splitLongParagraphs(QTextDocument* document, int maxLength = MaxParagraphLength);
 
-// Where the next part of document to copy from position on ends: after whole top-level paragraphs
-// and tables of at least characters characters, and never within a table or between two items of
-// a list, so that a copy of the range through QTextDocumentFragment keeps them.
-int partEnd(const QTextDocument& document, int position, int characters);
-
-// Copies the pictures that read() added to from into to, which holds a copy of from's text.
-void copyPictures(const QTextDocument& from, QTextDocument* to);
-
 // A help text is far smaller than this; a larger file is not read at all.
 inline constexpr qint64 MaxFileSize = 2 * 1024 * 1024;
 
