@@ -81,6 +81,11 @@ timeval msFromNow(int ms) {
 
 } // namespace
 
+void PulseOutput::LoopFree::operator()(pa_threaded_mainloop* loop) const {
+    // Ends the loop's thread first.
+    pa_threaded_mainloop_free(loop);
+}
+
 void PulseOutput::ContextUnref::operator()(pa_context* context) const {
     pa_context_set_state_callback(context, nullptr, nullptr);
     pa_context_set_subscribe_callback(context, nullptr, nullptr);
@@ -99,16 +104,15 @@ PulseOutput::PulseOutput(QObject* parent) : QObject(parent), m_loop(pa_threaded_
     if (!m_loop) {
         return;
     }
-    pa_threaded_mainloop_set_name(m_loop, "buzzer-audio");
+    pa_threaded_mainloop_set_name(m_loop.get(), "buzzer-audio");
     {
-        const LoopLock lock(m_loop);
+        const LoopLock lock(m_loop.get());
         m_retryMs = kFirstRetryMs;
         connectContext();
     }
-    if (pa_threaded_mainloop_start(m_loop) < 0) {
+    if (pa_threaded_mainloop_start(m_loop.get()) < 0) {
         m_context.reset();
-        pa_threaded_mainloop_free(m_loop);
-        m_loop = nullptr;
+        m_loop.reset();
     }
 }
 
@@ -120,7 +124,7 @@ PulseOutput::~PulseOutput() {
     // a server that does not answer in time keeps it.
     OperationPtr removal;
     {
-        const LoopLock lock(m_loop);
+        const LoopLock lock(m_loop.get());
         killInput();
         m_upload.reset();
         if (m_context && !m_sample.isEmpty()) {
@@ -129,7 +133,7 @@ PulseOutput::~PulseOutput() {
     }
     for (int waited = 0; removal && waited < kFarewellMs; waited += 5) {
         {
-            const LoopLock lock(m_loop);
+            const LoopLock lock(m_loop.get());
             if (pa_operation_get_state(removal.get()) != PA_OPERATION_RUNNING) {
                 break;
             }
@@ -137,23 +141,22 @@ PulseOutput::~PulseOutput() {
         QThread::msleep(5);
     }
     // Once the loop's thread has ended no callback can run, so the rest needs no lock.
-    pa_threaded_mainloop_stop(m_loop);
+    pa_threaded_mainloop_stop(m_loop.get());
     removal.reset();
-    pa_mainloop_api* const api = pa_threaded_mainloop_get_api(m_loop);
+    pa_mainloop_api* const api = pa_threaded_mainloop_get_api(m_loop.get());
     for (pa_time_event* const event : {m_retry, m_deadline}) {
         if (event) {
             api->time_free(event);
         }
     }
     m_context.reset();
-    pa_threaded_mainloop_free(m_loop);
 }
 
 void PulseOutput::setSound(std::shared_ptr<const WaveSound> sound) {
     if (!m_loop) {
         return;
     }
-    const LoopLock lock(m_loop);
+    const LoopLock lock(m_loop.get());
     killInput();
     m_playback = Playback::Idle;
     clearDeadline();
@@ -166,7 +169,7 @@ bool PulseOutput::play(quint64 serial, int withinMs) {
     if (!m_loop) {
         return false;
     }
-    const LoopLock lock(m_loop);
+    const LoopLock lock(m_loop.get());
     // An answer still to come for an earlier play is silenced when it comes.
     killInput();
     m_serial = serial;
@@ -191,7 +194,7 @@ bool PulseOutput::stop() {
     if (!m_loop) {
         return false;
     }
-    const LoopLock lock(m_loop);
+    const LoopLock lock(m_loop.get());
     const bool started = m_playback == Playback::Asked || m_playback == Playback::Sounding;
     killInput();
     m_playback = Playback::Idle;
@@ -203,7 +206,7 @@ bool PulseOutput::isReady() const {
     if (!m_loop) {
         return false;
     }
-    const LoopLock lock(m_loop);
+    const LoopLock lock(m_loop.get());
     return m_context && pa_context_get_state(m_context.get()) == PA_CONTEXT_READY && !m_sample.isEmpty();
 }
 
@@ -212,7 +215,7 @@ void PulseOutput::connectContext() {
     pa_proplist_sets(properties.get(), PA_PROP_APPLICATION_NAME, "Courtvane Standard");
     pa_proplist_sets(properties.get(), PA_PROP_APPLICATION_ID, "courtvane");
     m_context.reset(
-        pa_context_new_with_proplist(pa_threaded_mainloop_get_api(m_loop), nullptr, properties.get()));
+        pa_context_new_with_proplist(pa_threaded_mainloop_get_api(m_loop.get()), nullptr, properties.get()));
     if (!m_context) {
         scheduleRetry();
         return;
@@ -256,17 +259,18 @@ void PulseOutput::scheduleRetry() {
         return;
     }
     const timeval when = msFromNow(m_retryMs);
-    m_retry = pa_threaded_mainloop_get_api(m_loop)->time_new(
-        pa_threaded_mainloop_get_api(m_loop), &when,
-        [](pa_mainloop_api* api, pa_time_event* event, const timeval*, void* self) {
-            PulseOutput* const output = outputOf(self);
-            api->time_free(event);
-            output->m_retry = nullptr;
-            if (!output->m_context) {
-                output->connectContext();
-            }
-        },
-        this);
+    m_retry = pa_threaded_mainloop_get_api(m_loop.get())
+                  ->time_new(
+                      pa_threaded_mainloop_get_api(m_loop.get()), &when,
+                      [](pa_mainloop_api* api, pa_time_event* event, const timeval*, void* self) {
+                          PulseOutput* const output = outputOf(self);
+                          api->time_free(event);
+                          output->m_retry = nullptr;
+                          if (!output->m_context) {
+                              output->connectContext();
+                          }
+                      },
+                      this);
     m_retryMs = std::min(2 * m_retryMs, kLongestRetryMs);
 }
 
@@ -351,7 +355,7 @@ void PulseOutput::endPlayback(bool sounded) {
 
 void PulseOutput::setDeadline(int ms) {
     const timeval when = msFromNow(ms);
-    pa_mainloop_api* const api = pa_threaded_mainloop_get_api(m_loop);
+    pa_mainloop_api* const api = pa_threaded_mainloop_get_api(m_loop.get());
     if (m_deadline) {
         api->time_restart(m_deadline, &when);
         return;
@@ -369,7 +373,7 @@ void PulseOutput::setDeadline(int ms) {
 
 void PulseOutput::clearDeadline() {
     if (m_deadline) {
-        pa_threaded_mainloop_get_api(m_loop)->time_free(std::exchange(m_deadline, nullptr));
+        pa_threaded_mainloop_get_api(m_loop.get())->time_free(std::exchange(m_deadline, nullptr));
     }
 }
 

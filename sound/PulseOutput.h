@@ -50,6 +50,9 @@ Q_SIGNALS:
 
 private:
     enum class Playback { Idle, Waiting, Asked, Sounding };
+    struct LoopFree {
+        void operator()(pa_threaded_mainloop* loop) const;
+    };
     struct ContextUnref {
         void operator()(pa_context* context) const;
     };
@@ -79,7 +82,8 @@ private:
     void onInputRemoved(quint32 input);
     void onDeadline();
 
-    pa_threaded_mainloop* m_loop = nullptr;
+    // First, so that it goes last.
+    std::unique_ptr<pa_threaded_mainloop, LoopFree> m_loop;
     ContextPtr m_context;
     StreamPtr m_upload;
     pa_time_event* m_retry = nullptr;
