@@ -334,6 +334,7 @@ private slots:
     void reopeningKeepsOnlyAnUnchangedSound_data();
     void reopeningKeepsOnlyAnUnchangedSound();
     void findsAFileThatAppearsLater();
+    void dropsAPlayTheServerCannotStartAtOnce();
 
 private:
     // Every file gets a name of its own: the sound cache remembers files by name.
@@ -366,6 +367,7 @@ std::optional<PcmTrack> tst_SoundDevice::finishRecording() {
 void tst_SoundDevice::recordPlayback(SoundDevice& device, const QSignalSpy& done, PcmTrack& track,
                                      Burst& burst, const QString& sink) {
     const qsizetype before = done.count();
+    QTRY_VERIFY_WITH_TIMEOUT(device.isReady(), kWaitMs);
     QVERIFY2(startRecording(sink), qPrintable(m_server->errorString()));
     device.setCommand(QStringLiteral("Play"));
     QVERIFY(device.isPlaying());
@@ -456,13 +458,14 @@ void tst_SoundDevice::stopAndPrevAfterDonePlayFromTheStartAgain() {
 }
 
 void tst_SoundDevice::stopEndsThePlaybackWithOneDone() {
+    // Far longer than the moment before the stop, however busy the machine.
     const QString file = newFile(QStringLiteral("long.wav"));
-    QVERIFY(writeToneWave(file, {{440, 2.0}}));
+    QVERIFY(writeToneWave(file, {{440, 10.0}}));
     SoundDevice device;
     QSignalSpy done(&device, &SoundDevice::Done);
     device.setFileName(file);
     device.setCommand(QStringLiteral("Open"));
-    QTRY_VERIFY_WITH_TIMEOUT(device.isLoaded(), kWaitMs);
+    QTRY_VERIFY_WITH_TIMEOUT(device.isReady(), kWaitMs);
     QVERIFY2(startRecording(), qPrintable(m_server->errorString()));
 
     device.setCommand(QStringLiteral("Play"));
@@ -480,7 +483,7 @@ void tst_SoundDevice::stopEndsThePlaybackWithOneDone() {
     const QList<Burst> bursts = findBursts(track->all(), kSoundThreshold, kGap);
     QCOMPARE_LE(bursts.size(), 1);
     for (const Burst& burst : bursts) {
-        QCOMPARE_LT(seconds(*track, burst), 1.5);
+        QCOMPARE_LT(seconds(*track, burst), 9.0);
     }
 }
 
@@ -491,7 +494,7 @@ void tst_SoundDevice::playDuringPlaybackRestartsAsOnePlayback() {
     QSignalSpy done(&device, &SoundDevice::Done);
     device.setFileName(file);
     device.setCommand(QStringLiteral("Open"));
-    QTRY_VERIFY_WITH_TIMEOUT(device.isLoaded(), kWaitMs);
+    QTRY_VERIFY_WITH_TIMEOUT(device.isReady(), kWaitMs);
     QVERIFY2(startRecording(), qPrintable(m_server->errorString()));
 
     device.setCommand(QStringLiteral("Play"));
@@ -656,6 +659,7 @@ void tst_SoundDevice::commandsAreCaseInsensitiveWords() {
     device.setFileName(file);
     device.setCommand(open);
     QVERIFY(device.isOpen());
+    QTRY_VERIFY_WITH_TIMEOUT(device.isReady(), kWaitMs);
     device.setCommand(play);
     QCOMPARE(device.command(), play);
     QVERIFY(device.isPlaying());
@@ -920,6 +924,47 @@ void tst_SoundDevice::findsAFileThatAppearsLater() {
     const QList<Burst> bursts = findBursts(track->all(), kSoundThreshold, kGap);
     QCOMPARE(bursts.size(), 1);
     QVERIFY(std::abs(frequencyWithin(*track, bursts[0], 0, 0.2) - 440) < 440 * 0.05);
+}
+
+void tst_SoundDevice::dropsAPlayTheServerCannotStartAtOnce() {
+    const QString file = newFile(QStringLiteral("frozen.wav"));
+    QVERIFY(writeToneWave(file, {{440, 0.5}}));
+    SoundDevice device;
+    QSignalSpy done(&device, &SoundDevice::Done);
+    device.setFileName(file);
+    device.setCommand(QStringLiteral("Open"));
+    QTRY_VERIFY_WITH_TIMEOUT(device.isReady(), kWaitMs);
+    QVERIFY2(startRecording(), qPrintable(m_server->errorString()));
+
+    QVERIFY(m_server->freezeDaemon(true));
+    auto thaw = qScopeGuard([this] { m_server->freezeDaemon(false); });
+    device.setCommand(QStringLiteral("Play"));
+    QVERIFY(device.isPlaying());
+    QTRY_VERIFY_WITH_TIMEOUT(!device.isPlaying(), kWaitMs);
+    QVERIFY(m_server->freezeDaemon(false));
+    thaw.dismiss();
+    // Long enough for a late sound to be heard, were it not dropped.
+    QTest::qWait(700);
+    QCOMPARE(done.count(), 0);
+    const std::optional<PcmTrack> late = finishRecording();
+    QVERIFY(late);
+    // The server, woken, starts the play before it hears that the play is no longer wanted: at
+    // most that moment of it may sound, never the sound.
+    double heard = 0;
+    for (const Burst& burst : findBursts(late->all(), kSoundThreshold, kGap)) {
+        heard += seconds(*late, burst);
+    }
+    QCOMPARE_LT(heard, 0.25);
+
+    // The server is well again: the next play sounds in full.
+    PcmTrack track;
+    Burst burst;
+    recordPlayback(device, done, track, burst);
+    if (QTest::currentTestFailed()) {
+        return;
+    }
+    QVERIFY(std::abs(seconds(track, burst) - 0.5) < 0.01);
+    QCOMPARE(done.count(), 1);
 }
 
 // The sound server is started before the application object, as the program meets it.
