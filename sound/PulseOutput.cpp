@@ -157,9 +157,7 @@ void PulseOutput::setSound(std::shared_ptr<const WaveSound> sound) {
         return;
     }
     const LoopLock lock(m_loop.get());
-    killInput();
-    m_playback = Playback::Idle;
-    clearDeadline();
+    dropPlayback();
     forgetSample();
     m_sound = std::move(sound);
     upload();
@@ -195,11 +193,7 @@ bool PulseOutput::stop() {
         return false;
     }
     const LoopLock lock(m_loop.get());
-    const bool started = m_playback == Playback::Asked || m_playback == Playback::Sounding;
-    killInput();
-    m_playback = Playback::Idle;
-    clearDeadline();
-    return started;
+    return dropPlayback();
 }
 
 bool PulseOutput::isReady() const {
@@ -340,14 +334,21 @@ void PulseOutput::killInput() {
     m_input = PA_INVALID_INDEX;
 }
 
-void PulseOutput::endPlayback(bool sounded) {
+bool PulseOutput::dropPlayback() {
+    const Playback was = std::exchange(m_playback, Playback::Idle);
+    killInput();
     clearDeadline();
-    if (std::exchange(m_playback, Playback::Idle) == Playback::Idle) {
-        return;
-    }
-    if (m_context && pa_context_get_state(m_context.get()) == PA_CONTEXT_READY) {
+    if (was != Playback::Idle && m_context && pa_context_get_state(m_context.get()) == PA_CONTEXT_READY) {
         forget(pa_context_subscribe(m_context.get(), PA_SUBSCRIPTION_MASK_NULL, nullptr, nullptr));
     }
+    return was == Playback::Asked || was == Playback::Sounding;
+}
+
+void PulseOutput::endPlayback(bool sounded) {
+    if (m_playback == Playback::Idle) {
+        return;
+    }
+    dropPlayback();
     const quint64 serial = m_serial;
     QMetaObject::invokeMethod(
         this, [this, serial, sounded] { emit finished(serial, sounded); }, Qt::QueuedConnection);

@@ -71,6 +71,9 @@ private:
     void forgetSample();
     void askServer();
     void killInput();
+    // Ends the playback under way, if any, without a report; true when it had been started.
+    bool dropPlayback();
+    // Ends the playback under way and reports it.
     void endPlayback(bool sounded);
     void setDeadline(int ms);
     void clearDeadline();
