@@ -335,6 +335,7 @@ private slots:
     void reopeningKeepsOnlyAnUnchangedSound();
     void findsAFileThatAppearsLater();
     void dropsAPlayTheServerCannotStartAtOnce();
+    void theServerHoldsTheLargestFileReadable();
 
 private:
     // Every file gets a name of its own: the sound cache remembers files by name.
@@ -965,6 +966,20 @@ void tst_SoundDevice::dropsAPlayTheServerCannotStartAtOnce() {
     }
     QVERIFY(std::abs(seconds(track, burst) - 0.5) < 0.01);
     QCOMPARE(done.count(), 1);
+}
+
+void tst_SoundDevice::theServerHoldsTheLargestFileReadable() {
+    const QString file = newFile(QStringLiteral("largest.wav"));
+    const QByteArray header = riffWave(chunk("fmt ", fmtBody(1, 2, 16)) + chunk("data", {}));
+    QByteArray bytes = header + QByteArray(kMaxWaveFileBytes - header.size(), '\0');
+    // The data chunk's size, 4 bytes before its body.
+    bytes.replace(header.size() - 4, 4, le32(quint32(bytes.size() - header.size())));
+    QVERIFY(writeFile(file, bytes));
+    SoundDevice device;
+    device.setFileName(file);
+    device.setCommand(QStringLiteral("Open"));
+    QTRY_VERIFY_WITH_TIMEOUT(device.isReady(), kWaitMs);
+    QCOMPARE(device.problem(), WaveProblem::None);
 }
 
 // The sound server is started before the application object, as the program meets it.
