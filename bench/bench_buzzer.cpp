@@ -246,6 +246,7 @@ struct Play {
     qsizetype cut = 0;    // samples of the file heard from its start
     qsizetype hidden = 0; // samples at its start that the monitor could not show
     double gap = 0;       // the longest stretch inside its sound that did not show the file, seconds
+    double hole = 0;      // the longest stretch of it that was silent, seconds
     bool heard = false;
 };
 
@@ -288,8 +289,8 @@ qsizetype firstMismatch(const std::vector<qint16>& recording, const QList<qint16
     return length;
 }
 
-// The longest run of 1 ms windows in [onset, onset + length) that do not show the file, in
-// seconds: a hole in the sound, or a jump within it.
+// The longest run of 1 ms windows in [onset + skip, onset + length) that do not show the file, in
+// seconds: a hole in the sound, a jump within it, or another sound mixed in.
 double longestGap(const std::vector<qint16>& recording, const QList<qint16>& file, qsizetype onset,
                   qsizetype skip, qsizetype length) {
     constexpr qsizetype window = kRate / 1000;
@@ -297,6 +298,30 @@ double longestGap(const std::vector<qint16>& recording, const QList<qint16>& fil
     qsizetype longest = 0;
     for (qsizetype from = skip; from + window <= length; from += window) {
         run = matchesAt(recording, file, onset + from, from, window, 0.9) ? 0 : run + 1;
+        longest = std::max(longest, run);
+    }
+    return double(longest * window) / kRate;
+}
+
+// The longest run of 1 ms windows in [onset + skip, onset + length) that are silent where the file
+// is not, in seconds: a hole in the sound.
+double longestHole(const std::vector<qint16>& recording, const QList<qint16>& file, qsizetype onset,
+                   qsizetype skip, qsizetype length) {
+    constexpr qsizetype window = kRate / 1000;
+    const auto energy = [](auto&& sampleAt) {
+        double sum = 0;
+        for (qsizetype i = 0; i < window; ++i) {
+            sum += double(sampleAt(i)) * sampleAt(i);
+        }
+        return sum;
+    };
+    qsizetype run = 0;
+    qsizetype longest = 0;
+    for (qsizetype from = skip;
+         from + window <= length && onset + from + window <= qsizetype(recording.size()); from += window) {
+        const double heard = energy([&](qsizetype i) { return recording[std::size_t(onset + from + i)]; });
+        const double meant = energy([&](qsizetype i) { return file[from + i]; });
+        run = heard < meant / 16 ? run + 1 : 0;
         longest = std::max(longest, run);
     }
     return double(longest * window) / kRate;
@@ -469,6 +494,7 @@ int main(int argc, char** argv) {
         plays[i].hidden = hiddenStart(recording, file, plays[i].onset);
         plays[i].cut = firstMismatch(recording, file, plays[i].onset, plays[i].hidden, span);
         plays[i].gap = longestGap(recording, file, plays[i].onset, plays[i].hidden, span);
+        plays[i].hole = longestHole(recording, file, plays[i].onset, plays[i].hidden, span);
         plays[i].heard = plays[i].cut == span;
         latencies.push_back(double(plays[i].onset - plays[i].sample) / kRate);
         seen.push_back(double(plays[i].onset + plays[i].hidden - plays[i].sample) / kRate);
@@ -557,8 +583,16 @@ int main(int argc, char** argv) {
         worstGap = std::max(worstGap, play.gap);
         return play.gap > kGapTarget;
     });
-    std::printf("  gaps inside a sound: %d plays with one over %.0f ms, longest %.0f ms\n", int(gapped),
-                1000 * kGapTarget, 1000 * worstGap);
+    std::printf("  stretches inside a sound that did not show the file: %d plays with one over %.0f ms, "
+                "longest %.0f ms\n",
+                int(gapped), 1000 * kGapTarget, 1000 * worstGap);
+    double worstHole = 0;
+    const auto holed = std::count_if(plays.begin(), plays.end(), [&worstHole](const Play& play) {
+        worstHole = std::max(worstHole, play.hole);
+        return play.hole > kGapTarget;
+    });
+    std::printf("  of them silent (holes): %d plays with one over %.0f ms, longest %.0f ms\n", int(holed),
+                1000 * kGapTarget, 1000 * worstHole);
     std::printf("  by loudness alone: %d of %d sounded through", soundedThrough, count);
     if (!levelLatencies.empty()) {
         std::sort(levelLatencies.begin(), levelLatencies.end());

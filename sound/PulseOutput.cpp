@@ -168,24 +168,34 @@ bool PulseOutput::play(quint64 serial, int withinMs) {
         return false;
     }
     const LoopLock lock(m_loop.get());
-    // An answer still to come for an earlier play is silenced when it comes.
-    killInput();
+    // The sound under way is silenced only after the new one has been asked for: the server
+    // handles the two requests one after the other, and the other way round a busy server could
+    // leave a hole between the two sounds. An answer still to come for an earlier play is
+    // silenced when it comes.
+    const quint32 previous = std::exchange(m_input, PA_INVALID_INDEX);
+    const bool wasIdle = m_playback == Playback::Idle;
     m_serial = serial;
     m_playback = Playback::Idle;
     clearDeadline();
-    if (!m_sound || withinMs <= 0) {
-        return false;
+    if (m_sound && withinMs > 0) {
+        setDeadline(withinMs);
+        if (m_context && pa_context_get_state(m_context.get()) == PA_CONTEXT_READY && !m_sample.isEmpty()) {
+            askServer();
+        } else {
+            // The server is on its way or the sound is being handed over; a sound it refused is
+            // offered once more.
+            m_playback = Playback::Waiting;
+            upload();
+        }
     }
-    setDeadline(withinMs);
-    if (m_context && pa_context_get_state(m_context.get()) == PA_CONTEXT_READY && !m_sample.isEmpty()) {
-        askServer();
-        return m_playback == Playback::Asked;
+    m_input = previous;
+    killInput();
+    if (m_playback == Playback::Idle && !wasIdle) {
+        // Nothing is under way any more.
+        m_playback = Playback::Waiting;
+        dropPlayback();
     }
-    // The server is on its way or the sound is being handed over; a sound it refused is offered
-    // once more.
-    m_playback = Playback::Waiting;
-    upload();
-    return true;
+    return m_playback != Playback::Idle;
 }
 
 bool PulseOutput::stop() {
