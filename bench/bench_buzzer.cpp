@@ -1,8 +1,13 @@
 // Plays the buzzer 200 times through a private PulseAudio server with a null sink, at intervals
-// from a held key's 30 ms to 3 s, restarts the server half-way, and checks the sink's monitor:
-// how many plays were heard in full and how soon each sound began.
+// from a held key's 30 ms to 3 s, with four CPU hogs running, restarts the server half-way, and
+// checks the sink's monitor: how many plays were heard in full, the longest gap inside a sound and
+// how soon each sound began. Before that, with the device open and ready but silent, it counts the
+// wake-ups (context switches of all threads) of the program and of the server over 60 s.
 //
-// A play is heard in full when the monitor shows the file from its first sample on, for the
+// Usage: bench_buzzer [plays [idle seconds [hogs]]], e.g. bench_buzzer 40 10 0 for a quick look.
+//
+// A play is heard in full when the monitor shows the file from its first sample on (but for what
+// the monitor cannot show of a sound started by rewinding the sink, see hiddenStart), for the
 // file's whole length or, when a later play restarted it, up to that restart. A play that the
 // device takes as the same press as one less than 200 ms before (and so leaves the sound going)
 // is heard when that sound is. The bench file is noise, so its start is found to the sample.
@@ -10,8 +15,11 @@
 #include "SoundDevice.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QEventLoop>
+#include <QFile>
+#include <QProcess>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -24,8 +32,15 @@
 #include <chrono>
 #include <cstdio>
 #include <mutex>
+#include <optional>
 #include <thread>
 #include <vector>
+
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace {
 
@@ -34,6 +49,10 @@ using Clock = std::chrono::steady_clock;
 constexpr int kRate = 44100;
 constexpr double kFileSeconds = 1.5;
 constexpr int kPlays = 200;
+constexpr int kIdleSeconds = 60;
+constexpr int kHogs = 4;
+// A gap inside a sound longer than this is heard.
+constexpr double kGapTarget = 0.005;
 constexpr double kSamePressSeconds = 0.2;
 constexpr double kLatencyTarget = 0.030;
 // A sample matches the file when it is this close to it (the path to the sink is a plain copy).
@@ -52,6 +71,63 @@ void waitMs(int ms) {
     QTimer::singleShot(ms, Qt::PreciseTimer, &loop, &QEventLoop::quit);
     loop.exec();
 }
+
+// Voluntary and involuntary context switches of all threads of this process, those that ended
+// included: how often it woke up.
+long long ownSwitches() {
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_nvcsw + usage.ru_nivcsw;
+}
+
+// The same for all present threads of another process.
+long long switchesOf(qint64 pid) {
+    long long total = 0;
+    const QString tasks = QStringLiteral("/proc/%1/task").arg(pid);
+    for (const QString& task : QDir(tasks).entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+        QFile status(tasks + u'/' + task + QStringLiteral("/status"));
+        if (!status.open(QIODevice::ReadOnly)) {
+            continue;
+        }
+        for (const QByteArray& line : status.readAll().split('\n')) {
+            if (line.startsWith("voluntary_ctxt_switches:") ||
+                line.startsWith("nonvoluntary_ctxt_switches:")) {
+                total += line.mid(line.indexOf(':') + 1).trimmed().toLongLong();
+            }
+        }
+    }
+    return total;
+}
+
+// Processes that keep every core busy, started and ended by their process ids.
+class CpuHogs {
+public:
+    explicit CpuHogs(int count) {
+        for (int i = 0; i < count; ++i) {
+            const pid_t pid = ::fork();
+            if (pid == 0) {
+                const int devNull = ::open("/dev/null", O_WRONLY);
+                ::dup2(devNull, STDOUT_FILENO);
+                ::execlp("yes", "yes", static_cast<char*>(nullptr));
+                ::_exit(127);
+            }
+            if (pid > 0) {
+                m_pids.push_back(pid);
+            }
+        }
+    }
+    ~CpuHogs() {
+        for (const pid_t pid : m_pids) {
+            ::kill(pid, SIGTERM);
+            ::waitpid(pid, nullptr, 0);
+        }
+    }
+    CpuHogs(const CpuHogs&) = delete;
+    CpuHogs& operator=(const CpuHogs&) = delete;
+
+private:
+    std::vector<pid_t> m_pids;
+};
 
 // Records the null sink's monitor on a thread of its own, in blocks of 5 ms, and notes when each
 // block arrived. Each connection to the server is one segment; the recorder connects again after
@@ -168,6 +244,9 @@ struct Play {
     qsizetype sample = 0; // the sample rendered as it was given
     qsizetype onset = -1; // sample where the file's start was found, -1 when none of its own
     qsizetype cut = 0;    // samples of the file heard from its start
+    qsizetype hidden = 0; // samples at its start that the monitor could not show
+    double gap = 0;       // the longest stretch inside its sound that did not show the file, seconds
+    double hole = 0;      // the longest stretch of it that was silent, seconds
     bool heard = false;
 };
 
@@ -183,17 +262,69 @@ bool matchesAt(const std::vector<qint16>& recording, const QList<qint16>& file, 
     return double(close) >= share * double(count);
 }
 
-// Where the stretch [onset, onset + length) first fails to show the file from its start, checked
-// 10 ms at a time so that a gap or a jump anywhere shows; length when it never does.
+// A sound that the server starts at once rewinds the sink and begins in the part of its buffer that
+// was rendered already; the output plays it from its first sample, but the monitor has passed that
+// part on (at most one 5 ms block of it, silence or the sound being restarted) and shows the sound
+// from where it goes on. How many samples at the onset the monitor could not show for that reason.
+qsizetype hiddenStart(const std::vector<qint16>& recording, const QList<qint16>& file, qsizetype onset) {
+    constexpr qsizetype most = qsizetype(MonitorRecorder::kBlock) + kRate / 1000;
+    for (qsizetype hidden = 0; hidden <= most; ++hidden) {
+        if (matchesAt(recording, file, onset + hidden, hidden, kRate / 1000, 0.95)) {
+            return hidden;
+        }
+    }
+    return 0;
+}
+
+// Where the stretch [onset + skip, onset + length) first fails to show the file, checked 10 ms at a
+// time so that a gap or a jump anywhere shows; length when it never does.
 qsizetype firstMismatch(const std::vector<qint16>& recording, const QList<qint16>& file, qsizetype onset,
-                        qsizetype length) {
+                        qsizetype skip, qsizetype length) {
     constexpr qsizetype window = kRate / 100;
-    for (qsizetype from = 0; from + window <= length; from += window) {
+    for (qsizetype from = skip; from + window <= length; from += window) {
         if (!matchesAt(recording, file, onset + from, from, window, 0.98)) {
             return from;
         }
     }
     return length;
+}
+
+// The longest run of 1 ms windows in [onset + skip, onset + length) that do not show the file, in
+// seconds: a hole in the sound, a jump within it, or another sound mixed in.
+double longestGap(const std::vector<qint16>& recording, const QList<qint16>& file, qsizetype onset,
+                  qsizetype skip, qsizetype length) {
+    constexpr qsizetype window = kRate / 1000;
+    qsizetype run = 0;
+    qsizetype longest = 0;
+    for (qsizetype from = skip; from + window <= length; from += window) {
+        run = matchesAt(recording, file, onset + from, from, window, 0.9) ? 0 : run + 1;
+        longest = std::max(longest, run);
+    }
+    return double(longest * window) / kRate;
+}
+
+// The longest run of 1 ms windows in [onset + skip, onset + length) that are silent where the file
+// is not, in seconds: a hole in the sound.
+double longestHole(const std::vector<qint16>& recording, const QList<qint16>& file, qsizetype onset,
+                   qsizetype skip, qsizetype length) {
+    constexpr qsizetype window = kRate / 1000;
+    const auto energy = [](auto&& sampleAt) {
+        double sum = 0;
+        for (qsizetype i = 0; i < window; ++i) {
+            sum += double(sampleAt(i)) * sampleAt(i);
+        }
+        return sum;
+    };
+    qsizetype run = 0;
+    qsizetype longest = 0;
+    for (qsizetype from = skip;
+         from + window <= length && onset + from + window <= qsizetype(recording.size()); from += window) {
+        const double heard = energy([&](qsizetype i) { return recording[std::size_t(onset + from + i)]; });
+        const double meant = energy([&](qsizetype i) { return file[from + i]; });
+        run = heard < meant / 16 ? run + 1 : 0;
+        longest = std::max(longest, run);
+    }
+    return double(longest * window) / kRate;
 }
 
 } // namespace
@@ -207,6 +338,8 @@ int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     // A shorter run for a quick look: bench_buzzer 40.
     const int count = argc > 1 ? std::max(2, std::atoi(argv[1])) : kPlays;
+    const int idleSeconds = argc > 2 ? std::max(0, std::atoi(argv[2])) : kIdleSeconds;
+    const int hogCount = argc > 3 ? std::max(0, std::atoi(argv[3])) : kHogs;
     const int restartAfter = count / 2;
     QTemporaryDir folder;
     const QString path = folder.filePath(QStringLiteral("noise.wav"));
@@ -220,8 +353,6 @@ int main(int argc, char** argv) {
         return 1;
     }
 
-    const Clock::time_point zero = Clock::now();
-    MonitorRecorder recorder(zero);
     SoundDevice device;
     // What the board does at the end of every playback.
     QObject::connect(&device, &SoundDevice::Done, &device, [&device] {
@@ -232,7 +363,29 @@ int main(int argc, char** argv) {
     device.setCommand(QStringLiteral("Open"));
     QElapsedTimer settle;
     settle.start();
-    while (!(recorder.steady() && device.isLoaded()) && settle.elapsed() < 10000) {
+    while (!(device.isLoaded() && device.property("Ready").toBool()) && settle.elapsed() < 10000) {
+        waitMs(20);
+    }
+
+    // Open, ready and silent, nobody else connected to the server: what does it cost?
+    if (idleSeconds > 0) {
+        waitMs(1000);
+        const qint64 serverPid = server.daemonPid();
+        const long long ownBefore = ownSwitches();
+        const long long serverBefore = switchesOf(serverPid);
+        waitMs(idleSeconds * 1000);
+        const double own = double(ownSwitches() - ownBefore) / idleSeconds;
+        const double served = double(switchesOf(serverPid) - serverBefore) / idleSeconds;
+        std::printf("bench_buzzer: idle for %d s with the file open: program %.2f wake-ups/s, server %.2f "
+                    "wake-ups/s\n",
+                    idleSeconds, own, served);
+    }
+
+    const CpuHogs hogs(hogCount);
+    const Clock::time_point zero = Clock::now();
+    MonitorRecorder recorder(zero);
+    settle.start();
+    while (!recorder.steady() && settle.elapsed() < 10000) {
         waitMs(20);
     }
     waitMs(500);
@@ -320,6 +473,7 @@ int main(int argc, char** argv) {
         }
     }
     std::vector<double> latencies;
+    std::vector<double> seen;
     std::size_t lastStarter = plays.size();
     for (std::size_t i = 0; i < plays.size(); ++i) {
         if (plays[i].onset < 0) {
@@ -336,10 +490,14 @@ int main(int argc, char** argv) {
                 break;
             }
         }
-        plays[i].cut =
-            firstMismatch(segments[std::size_t(plays[i].segment)].samples, file, plays[i].onset, span);
+        const std::vector<qint16>& recording = segments[std::size_t(plays[i].segment)].samples;
+        plays[i].hidden = hiddenStart(recording, file, plays[i].onset);
+        plays[i].cut = firstMismatch(recording, file, plays[i].onset, plays[i].hidden, span);
+        plays[i].gap = longestGap(recording, file, plays[i].onset, plays[i].hidden, span);
+        plays[i].hole = longestHole(recording, file, plays[i].onset, plays[i].hidden, span);
         plays[i].heard = plays[i].cut == span;
         latencies.push_back(double(plays[i].onset - plays[i].sample) / kRate);
+        seen.push_back(double(plays[i].onset + plays[i].hidden - plays[i].sample) / kRate);
         lastStarter = i;
     }
 
@@ -396,8 +554,8 @@ int main(int argc, char** argv) {
     }
 
     const auto heard = std::count_if(plays.begin(), plays.end(), [](const Play& play) { return play.heard; });
-    std::printf("bench_buzzer: %d plays of a %.1f s file, server restarted after play %d\n", count,
-                kFileSeconds, restartAfter);
+    std::printf("bench_buzzer: %d plays of a %.1f s file with %d CPU hogs, server restarted after play %d\n",
+                count, kFileSeconds, hogCount, restartAfter);
     std::printf("  heard in full: %d of %d (%zu started the sound, %d joined one as the same press)\n",
                 int(heard), count, latencies.size(), int(count - std::ssize(latencies)));
     if (!latencies.empty()) {
@@ -408,6 +566,33 @@ int main(int argc, char** argv) {
                     1000 * latencies[latencies.size() / 2], 1000 * latencies.back(), int(late),
                     1000 * kLatencyTarget);
     }
+    if (!seen.empty()) {
+        std::sort(seen.begin(), seen.end());
+        std::printf("  first sample seen in the monitor: median %.1f ms, worst %.1f ms\n",
+                    1000 * seen[seen.size() / 2], 1000 * seen.back());
+    }
+    qsizetype mostHidden = 0;
+    const auto partlyHidden = std::count_if(plays.begin(), plays.end(), [&mostHidden](const Play& play) {
+        mostHidden = std::max(mostHidden, play.hidden);
+        return play.hidden > 0;
+    });
+    std::printf("  started in what the monitor had passed on: %d plays, up to %.1f ms of their start\n",
+                int(partlyHidden), 1000.0 * double(mostHidden) / kRate);
+    double worstGap = 0;
+    const auto gapped = std::count_if(plays.begin(), plays.end(), [&worstGap](const Play& play) {
+        worstGap = std::max(worstGap, play.gap);
+        return play.gap > kGapTarget;
+    });
+    std::printf("  stretches inside a sound that did not show the file: %d plays with one over %.0f ms, "
+                "longest %.0f ms\n",
+                int(gapped), 1000 * kGapTarget, 1000 * worstGap);
+    double worstHole = 0;
+    const auto holed = std::count_if(plays.begin(), plays.end(), [&worstHole](const Play& play) {
+        worstHole = std::max(worstHole, play.hole);
+        return play.hole > kGapTarget;
+    });
+    std::printf("  of them silent (holes): %d plays with one over %.0f ms, longest %.0f ms\n", int(holed),
+                1000 * kGapTarget, 1000 * worstHole);
     std::printf("  by loudness alone: %d of %d sounded through", soundedThrough, count);
     if (!levelLatencies.empty()) {
         std::sort(levelLatencies.begin(), levelLatencies.end());

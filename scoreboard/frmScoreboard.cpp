@@ -304,7 +304,8 @@ void frmScoreboard::Form_Load() {
     modCount::ShowCount(modBasketball::ResetTime, pledTime, shpTime);
     modStretch::StretchForm(this);
     const QString& file = modBasketball::BuzzerFile;
-    if (!file.isEmpty() && QFileInfo(file).isFile()) {
+    // A file that is missing now is looked for again at each buzz.
+    if (!file.isEmpty()) {
         mmcBuzzer->setFileName(file);
         mmcBuzzer->setCommand(QStringLiteral("Open"));
     }

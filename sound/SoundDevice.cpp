@@ -2,6 +2,7 @@
 
 #include "PulseOutput.h"
 
+#include <QFileInfo>
 #include <QtConcurrent/QtConcurrentRun>
 
 #include <memory>
@@ -44,22 +45,47 @@ bool SoundDevice::isReady() const {
     return m_loaded && m_output->isReady();
 }
 
+SoundDevice::FileStamp SoundDevice::stampOf(const QString& path) {
+    const QFileInfo info(path);
+    if (!info.exists()) {
+        return {};
+    }
+    return {true, info.size(), info.lastModified()};
+}
+
 void SoundDevice::open() {
-    close();
+    if (m_closing && !m_fileName.isEmpty() && m_fileName == m_openedName && stampOf(m_fileName) == m_stamp) {
+        // Reopened as it was: nothing to read again, and a sound under way goes on.
+        m_closing = false;
+        m_open = true;
+        return;
+    }
+    m_closing = true;
+    finishClose();
     if (m_fileName.isEmpty()) {
         return;
     }
     m_open = true;
-    // The file is read and checked on a worker thread; the result comes back through the watcher.
-    m_loading = new QFutureWatcher<WaveLoad>(this);
-    connect(m_loading, &QFutureWatcherBase::finished, this, &SoundDevice::onLoaded);
-    m_loading->setFuture(QtConcurrent::run(loadWaveFile, m_fileName));
+    m_openedName = m_fileName;
+    load();
 }
 
 void SoundDevice::close() {
-    stop();
     m_open = false;
+    if (!m_closing) {
+        // Undone by an "Open" of the same file before the event loop runs again.
+        m_closing = true;
+        QMetaObject::invokeMethod(this, &SoundDevice::finishClose, Qt::QueuedConnection);
+    }
+}
+
+void SoundDevice::finishClose() {
+    if (!std::exchange(m_closing, false)) {
+        return;
+    }
+    stop();
     m_loaded = false;
+    m_openedName.clear();
     if (auto* const loading = std::exchange(m_loading, nullptr)) {
         // The reading may still be under way; its result is simply never used.
         loading->disconnect(this);
@@ -67,6 +93,14 @@ void SoundDevice::close() {
     }
     m_output->setSound(nullptr);
     setProblem(WaveProblem::None);
+}
+
+void SoundDevice::load() {
+    m_stamp = stampOf(m_openedName);
+    // The file is read and checked on a worker thread; the result comes back through the watcher.
+    m_loading = new QFutureWatcher<WaveLoad>(this);
+    connect(m_loading, &QFutureWatcherBase::finished, this, &SoundDevice::onLoaded);
+    m_loading->setFuture(QtConcurrent::run(loadWaveFile, m_openedName));
 }
 
 void SoundDevice::play() {
@@ -77,7 +111,11 @@ void SoundDevice::play() {
     const bool restarting = m_playing;
     ++m_serial;
     m_sinceStart.start();
-    m_playing = m_loading || m_output->play(m_serial);
+    if (!m_loaded && !m_loading) {
+        // Missing or unplayable when last looked at: perhaps it is there now.
+        load();
+    }
+    m_playing = m_loading || m_output->play(m_serial, kPlayWithinMs);
     if (restarting && !m_playing) {
         // The sound under way was cut off with its output.
         emit Done();
@@ -102,9 +140,8 @@ void SoundDevice::onLoaded() {
     }
     setProblem(load.problem);
     if (m_playing) {
-        // A "Play" given while the file loaded sounds now, or is dropped with a file that holds
-        // nothing to play.
-        m_playing = m_loaded && m_output->play(m_serial);
+        // A "Play" given while the file loaded sounds now if there is still time, or is dropped.
+        m_playing = m_loaded && m_output->play(m_serial, int(kPlayWithinMs - m_sinceStart.elapsed()));
     }
 }
 

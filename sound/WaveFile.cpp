@@ -10,6 +10,8 @@ constexpr quint16 kFormatPcm = 1;
 constexpr quint16 kFormatFloat = 3;
 constexpr quint16 kFormatExtensible = 0xFFFE;
 constexpr int kMaxChannels = 32;
+// Below this the server's resampling leaves little or nothing of a sound.
+constexpr quint32 kMinSampleRate = 4000;
 constexpr quint32 kMaxSampleRate = 384000;
 
 quint16 u16(QByteArrayView bytes, qsizetype at) {
@@ -72,7 +74,8 @@ WaveProblem readFormat(QByteArrayView body, WaveSound& sound) {
         encoding = u16(body, 24);
     }
     const std::optional<SampleFormat> format = sampleFormat(encoding, bits);
-    if (!format || channels < 1 || channels > kMaxChannels || rate < 1 || rate > kMaxSampleRate) {
+    if (!format || channels < 1 || channels > kMaxChannels || rate < kMinSampleRate ||
+        rate > kMaxSampleRate) {
         return WaveProblem::Unsupported;
     }
     sound.format = *format;

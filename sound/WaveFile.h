@@ -23,8 +23,9 @@ struct WaveSound {
     double seconds() const { return double(frames()) / sampleRate; }
 };
 
-// The largest file the buzzer reads: minutes of sound, and a bound on memory and load time.
-inline constexpr qint64 kMaxWaveFileBytes = 50 * 1024 * 1024;
+// The largest file the buzzer reads: minutes of sound, a bound on memory and load time, and the
+// most that the sound server keeps of one sound.
+inline constexpr qint64 kMaxWaveFileBytes = 16 * 1024 * 1024;
 
 // Reads a RIFF/WAVE image. Chunks may come in any order, padded to an even length or not; a
 // data chunk cut short plays the whole frames that are there. Anything else (no fmt or data

@@ -118,6 +118,10 @@ void PulseServer::stopDaemon() {
     }
 }
 
+bool PulseServer::freezeDaemon(bool frozen) {
+    return m_daemon && ::kill(pid_t(m_daemon->processId()), frozen ? SIGSTOP : SIGCONT) == 0;
+}
+
 bool PulseServer::addSink(const QString& name) {
     return runClient(QStringLiteral("pactl"),
                      {QStringLiteral("load-module"), QStringLiteral("module-null-sink"),

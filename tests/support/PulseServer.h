@@ -26,7 +26,11 @@ public:
     // Ends the daemon, as a server that crashed or was restarted; the next start() brings it back
     // at the same socket.
     void stopDaemon();
+    // Freezes the daemon (SIGSTOP), as a server that hangs, or lets it go on (SIGCONT).
+    bool freezeDaemon(bool frozen);
     QString errorString() const { return m_error; }
+    // The daemon's process id, 0 while it is not running.
+    qint64 daemonPid() const { return m_daemon ? m_daemon->processId() : 0; }
 
     // Adds or removes a null sink, as plugging an output in or out would.
     bool addSink(const QString& name);
