@@ -1,7 +1,7 @@
-#include "HelpFile.h"
+#include "app/HelpFile.h"
 
-#include "DataFolder.h"
-#include "RtfReader.h"
+#include "richtext/RtfReader.h"
+#include "state/DataFolder.h"
 
 #include <QTextDocument>
 #include <QThread>

@@ -1,8 +1,8 @@
-#include "frmHelp.h"
+#include "app/frmHelp.h"
 
-#include "DocumentFeeder.h"
-#include "KeyCommands.h"
-#include "Twips.h"
+#include "richtext/DocumentFeeder.h"
+#include "scoreboard/KeyCommands.h"
+#include "state/Twips.h"
 
 #include <QDesktopServices>
 #include <QKeyEvent>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "HelpFile.h"
-#include "Types.h"
+#include "app/HelpFile.h"
+#include "state/Types.h"
 
 #include <QFutureWatcher>
 #include <QWidget>

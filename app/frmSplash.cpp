@@ -1,13 +1,13 @@
-#include "frmSplash.h"
+#include "app/frmSplash.h"
 
-#include "BuzzerFileCheck.h"
-#include "Label.h"
-#include "SettingsStore.h"
-#include "TwipsLayout.h"
-#include "frmHelp.h"
-#include "frmOptions.h"
-#include "frmScoreboard.h"
-#include "modBasketball.h"
+#include "app/frmHelp.h"
+#include "platform/Label.h"
+#include "platform/TwipsLayout.h"
+#include "scoreboard/frmScoreboard.h"
+#include "settings/BuzzerFileCheck.h"
+#include "settings/SettingsStore.h"
+#include "settings/frmOptions.h"
+#include "state/modBasketball.h"
 
 #include <QGroupBox>
 #include <QLabel>

@@ -1,5 +1,5 @@
-#include "BoardAccessibility.h"
-#include "frmSplash.h"
+#include "app/frmSplash.h"
+#include "scoreboard/BoardAccessibility.h"
 
 #include <QApplication>
 #include <QIcon>

@@ -11,8 +11,8 @@
 // file's whole length or, when a later play restarted it, up to that restart. A play that the
 // device takes as the same press as one less than 200 ms before (and so leaves the sound going)
 // is heard when that sound is. The bench file is noise, so its start is found to the sample.
-#include "PulseServer.h"
-#include "SoundDevice.h"
+#include "sound/SoundDevice.h"
+#include "tests/support/PulseServer.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -16,11 +16,11 @@
 // The onset is found by a minimal finder of its own: the monitor is read in 5 ms blocks on a thread,
 // each block's arrival noted; the soonest arrival less its place in the stream maps a sample to the
 // monotonic clock, and the first sample above a threshold after the play is the onset.
-#include "PulseServer.h"
-#include "SettingsStore.h"
-#include "frmScoreboard.h"
-#include "modBasketball.h"
-#include "modCount.h"
+#include "clock/modCount.h"
+#include "scoreboard/frmScoreboard.h"
+#include "settings/SettingsStore.h"
+#include "state/modBasketball.h"
+#include "tests/support/PulseServer.h"
 
 #include <QApplication>
 #include <QEventLoop>

@@ -1,5 +1,5 @@
-#include "HelpFile.h"
-#include "frmHelp.h"
+#include "app/HelpFile.h"
+#include "app/frmHelp.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

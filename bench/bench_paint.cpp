@@ -1,8 +1,8 @@
-#include "PaintCounter.h"
-#include "SettingsStore.h"
-#include "Twips.h"
-#include "frmScoreboard.h"
-#include "modCount.h"
+#include "bench/PaintCounter.h"
+#include "clock/modCount.h"
+#include "scoreboard/frmScoreboard.h"
+#include "settings/SettingsStore.h"
+#include "state/Twips.h"
 
 #include <QApplication>
 #include <QDir>

@@ -1,4 +1,4 @@
-#include "RtfReader.h"
+#include "richtext/RtfReader.h"
 
 #include <QElapsedTimer>
 #include <QGuiApplication>

@@ -1,8 +1,8 @@
-#include "ManualTime.h"
-#include "PaintCounter.h"
-#include "frmScoreboard.h"
-#include "modBasketball.h"
-#include "modCount.h"
+#include "bench/PaintCounter.h"
+#include "clock/modCount.h"
+#include "scoreboard/frmScoreboard.h"
+#include "state/modBasketball.h"
+#include "tests/support/ManualTime.h"
 
 #include <QEvent>
 #include <QTest>

@@ -1,7 +1,8 @@
-#include "ClockEntry.h"
+#include "clock/ClockEntry.h"
 
-#include "modBasketball.h"
-#include "modCount.h"
+#include "clock/ClockText.h"
+#include "clock/modCount.h"
+#include "state/modBasketball.h"
 
 namespace modCount {
 

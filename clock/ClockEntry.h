@@ -1,7 +1,7 @@
 #pragma once
 
-#include "ClockText.h"
-#include "Types.h"
+#include "clock/ClockShow.h"
+#include "state/Types.h"
 
 #include <functional>
 

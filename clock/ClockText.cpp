@@ -1,7 +1,6 @@
-#include "ClockText.h"
+#include "clock/ClockText.h"
 
-#include "modBasketball.h"
-
+#include <QList>
 #include <QStringView>
 
 #include <algorithm>
@@ -77,14 +76,6 @@ ClockFace clockFace(Currency value) {
             face.digits[e] = -1;
     }
     return face;
-}
-
-void ShowCount(Currency value, const ControlGroup<PolyLED>& digits, const ControlGroup<Shape>& dots) {
-    const ClockFace face = clockFace(value);
-    dots[1]->setFillColor(modBasketball::BorderColor);
-    dots[0]->setFillColor(face.colon ? modBasketball::BorderColor : modBasketball::LEDBack);
-    for (int i = 0; i < 4; ++i)
-        digits[i]->setCaption(face.digits[i]);
 }
 
 Currency ParseCount(const QString& text) {

@@ -1,9 +1,6 @@
 #pragma once
 
-#include "ControlGroup.h"
-#include "Currency.h"
-#include "PolyLED.h"
-#include "Shape.h"
+#include "state/Currency.h"
 
 #include <QString>
 
@@ -25,10 +22,6 @@ qint16 IntDiv(Currency dividend, Currency divisor);
 // The face for a value in seconds: MM:SS above 59.9 s, SS.T from there down. Values outside
 // 0 to 5999 s are shown as the nearest of those two.
 ClockFace clockFace(Currency value);
-
-// Draws a value on a four-digit display and its two dots (upper and lower). A lit dot takes the
-// border colour, an unlit dot the LED background.
-void ShowCount(Currency value, const ControlGroup<PolyLED>& digits, const ControlGroup<Shape>& dots);
 
 // Reads typed clock text: minutes, then optionally a point and seconds (a third digit after the
 // point is tenths). Returns the value in seconds, or -1 when the text is not acceptable.

@@ -1,6 +1,6 @@
-#include "ClockTick.h"
+#include "clock/ClockTick.h"
 
-#include "ClockText.h"
+#include "clock/ClockText.h"
 
 #include <QLocale>
 

@@ -1,4 +1,4 @@
-#include "TimeSource.h"
+#include "clock/TimeSource.h"
 
 #include <chrono>
 

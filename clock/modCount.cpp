@@ -1,6 +1,6 @@
-#include "modCount.h"
+#include "clock/modCount.h"
 
-#include "TimeSource.h"
+#include "clock/TimeSource.h"
 
 #include <array>
 

@@ -1,4 +1,4 @@
-#include "WaveFile.h"
+#include "sound/WaveFile.h"
 
 #include <QByteArrayView>
 

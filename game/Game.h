@@ -1,7 +1,7 @@
 #pragma once
 
-#include "GameRules.h"
-#include "Periods.h"
+#include "game/GameRules.h"
+#include "game/Periods.h"
 
 #include <QString>
 

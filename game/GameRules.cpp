@@ -1,4 +1,4 @@
-#include "GameRules.h"
+#include "game/GameRules.h"
 
 #include <QRegularExpression>
 

@@ -1,4 +1,4 @@
-#include "GameSettings.h"
+#include "game/GameSettings.h"
 
 namespace game {
 

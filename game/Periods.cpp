@@ -1,4 +1,4 @@
-#include "Periods.h"
+#include "game/Periods.h"
 
 namespace game {
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "GameRules.h"
+#include "game/GameRules.h"
 
 #include <QString>
 

@@ -1,4 +1,4 @@
-#include "ShotClock.h"
+#include "game/ShotClock.h"
 
 #include <algorithm>
 

@@ -1,7 +1,7 @@
-#include "ColorApply.h"
+#include "layout/ColorApply.h"
 
-#include "Control.h"
-#include "modBasketball.h"
+#include "platform/Control.h"
+#include "state/modBasketball.h"
 
 #include <QSet>
 #include <QVariant>

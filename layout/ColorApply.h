@@ -1,8 +1,8 @@
 #pragma once
 
-#include "ControlGroup.h"
-#include "PolyLED.h"
-#include "Types.h"
+#include "platform/ControlGroup.h"
+#include "platform/PolyLED.h"
+#include "state/Types.h"
 
 #include <QList>
 

@@ -1,8 +1,8 @@
-#include "modStretch.h"
+#include "layout/modStretch.h"
 
-#include "Control.h"
-#include "PolyLED.h"
-#include "Twips.h"
+#include "platform/Control.h"
+#include "platform/PolyLED.h"
+#include "state/Twips.h"
 
 #include <QVariant>
 #include <QWidget>

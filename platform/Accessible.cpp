@@ -1,8 +1,8 @@
-#include "Accessible.h"
+#include "platform/Accessible.h"
 
-#include "Image.h"
-#include "Label.h"
-#include "Shape.h"
+#include "platform/Image.h"
+#include "platform/Label.h"
+#include "platform/Shape.h"
 
 #include <QAccessibleWidget>
 

@@ -1,6 +1,6 @@
-#include "Control.h"
+#include "platform/Control.h"
 
-#include "Twips.h"
+#include "state/Twips.h"
 
 Control::Control(QWidget* parent, const QString& name, int index) : QWidget(parent), m_index(index) {
     setObjectName(name);

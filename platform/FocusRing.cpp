@@ -1,4 +1,4 @@
-#include "FocusRing.h"
+#include "platform/FocusRing.h"
 
 #include <QEvent>
 #include <QPainter>

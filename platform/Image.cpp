@@ -1,4 +1,4 @@
-#include "Image.h"
+#include "platform/Image.h"
 
 #include <QMouseEvent>
 

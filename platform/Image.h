@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Control.h"
+#include "platform/Control.h"
 
 // An image without a picture: it draws nothing and serves as a click area over other controls.
 class Image : public Control {

@@ -1,6 +1,6 @@
-#include "Label.h"
+#include "platform/Label.h"
 
-#include "Twips.h"
+#include "state/Twips.h"
 
 #include <QAccessible>
 #include <QMouseEvent>

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "Control.h"
+#include "platform/Control.h"
 
-#include "Types.h"
+#include "state/Types.h"
 
 #include <QFont>
 

@@ -1,4 +1,4 @@
-#include "PictureBox.h"
+#include "platform/PictureBox.h"
 
 #include <QPainter>
 

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "Control.h"
+#include "platform/Control.h"
 
-#include "Types.h"
+#include "state/Types.h"
 
 // A frame with a background colour that holds other controls and can take the keyboard focus.
 // Children are clipped to it.

@@ -1,6 +1,6 @@
-#include "PolyLED.h"
+#include "platform/PolyLED.h"
 
-#include "Twips.h"
+#include "state/Twips.h"
 
 #include <QKeyEvent>
 #include <QPainter>

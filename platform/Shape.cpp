@@ -1,4 +1,4 @@
-#include "Shape.h"
+#include "platform/Shape.h"
 
 #include <QPainter>
 #include <QPainterPath>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Twips.h"
+#include "state/Twips.h"
 
 #include <QFont>
 #include <QString>

@@ -1,4 +1,4 @@
-#include "DocumentFeeder.h"
+#include "richtext/DocumentFeeder.h"
 
 #include <QTextCursor>
 #include <QTextDocument>

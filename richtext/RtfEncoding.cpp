@@ -1,4 +1,4 @@
-#include "RtfEncoding.h"
+#include "richtext/RtfEncoding.h"
 
 #include <utility>
 

@@ -1,6 +1,6 @@
-#include "RtfFields.h"
+#include "richtext/RtfFields.h"
 
-#include "RtfEncoding.h"
+#include "richtext/RtfEncoding.h"
 
 #include <utility>
 

@@ -1,4 +1,4 @@
-#include "RtfFonts.h"
+#include "richtext/RtfFonts.h"
 
 #include <algorithm>
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "RtfEncoding.h"
-#include "RtfKeywords.h"
+#include "richtext/RtfEncoding.h"
+#include "richtext/RtfKeywords.h"
 
 #include <QByteArray>
 #include <QColor>

@@ -1,7 +1,7 @@
-#include "RtfFormats.h"
+#include "richtext/RtfFormats.h"
 
-#include "RtfFonts.h"
-#include "Twips.h"
+#include "richtext/RtfFonts.h"
+#include "state/Twips.h"
 
 #include <QList>
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "RtfKeywords.h"
-#include "RtfLexer.h"
+#include "richtext/RtfKeywords.h"
+#include "richtext/RtfLexer.h"
 
 #include <QString>
 #include <QTextBlockFormat>

@@ -1,7 +1,7 @@
-#include "RtfKeywords.h"
+#include "richtext/RtfKeywords.h"
 
-#include "RtfEncoding.h"
-#include "RtfPicture.h"
+#include "richtext/RtfEncoding.h"
+#include "richtext/RtfPicture.h"
 
 #include <QChar>
 #include <QTextCharFormat>

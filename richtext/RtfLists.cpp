@@ -1,6 +1,6 @@
-#include "RtfLists.h"
+#include "richtext/RtfLists.h"
 
-#include "RtfOutput.h"
+#include "richtext/RtfOutput.h"
 
 #include <QTextList>
 

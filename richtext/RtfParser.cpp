@@ -1,4 +1,4 @@
-#include "RtfParser.h"
+#include "richtext/RtfParser.h"
 
 #include <QTextDocument>
 

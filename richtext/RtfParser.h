@@ -1,15 +1,15 @@
 #pragma once
 
-#include "RtfEncoding.h"
-#include "RtfFields.h"
-#include "RtfFonts.h"
-#include "RtfFormats.h"
-#include "RtfLexer.h"
-#include "RtfLists.h"
-#include "RtfOutput.h"
-#include "RtfPicture.h"
-#include "RtfTables.h"
-#include "RtfText.h"
+#include "richtext/RtfEncoding.h"
+#include "richtext/RtfFields.h"
+#include "richtext/RtfFonts.h"
+#include "richtext/RtfFormats.h"
+#include "richtext/RtfLexer.h"
+#include "richtext/RtfLists.h"
+#include "richtext/RtfOutput.h"
+#include "richtext/RtfPicture.h"
+#include "richtext/RtfTables.h"
+#include "richtext/RtfText.h"
 
 #include <QByteArray>
 #include <QByteArrayView>

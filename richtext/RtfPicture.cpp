@@ -1,8 +1,8 @@
-#include "RtfPicture.h"
+#include "richtext/RtfPicture.h"
 
-#include "RtfFormats.h"
-#include "RtfLexer.h"
-#include "Twips.h"
+#include "richtext/RtfFormats.h"
+#include "richtext/RtfLexer.h"
+#include "state/Twips.h"
 
 #include <QBuffer>
 #include <QImageReader>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "RtfKeywords.h"
+#include "richtext/RtfKeywords.h"
 
 #include <QByteArray>
 #include <QByteArrayView>

@@ -1,6 +1,6 @@
-#include "RtfReader.h"
+#include "richtext/RtfReader.h"
 
-#include "RtfParser.h"
+#include "richtext/RtfParser.h"
 
 #include <QTextBlock>
 #include <QTextCursor>

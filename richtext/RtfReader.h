@@ -1,6 +1,6 @@
 #pragma once
 
-#include "RegularFile.h"
+#include "state/RegularFile.h"
 
 #include <QByteArray>
 #include <QString>

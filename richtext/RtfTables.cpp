@@ -1,7 +1,7 @@
-#include "RtfTables.h"
+#include "richtext/RtfTables.h"
 
-#include "RtfOutput.h"
-#include "Twips.h"
+#include "richtext/RtfOutput.h"
+#include "state/Twips.h"
 
 #include <QTextTable>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "RtfFormats.h"
+#include "richtext/RtfFormats.h"
 
 #include <array>
 #include <vector>

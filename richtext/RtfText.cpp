@@ -1,10 +1,10 @@
-#include "RtfText.h"
+#include "richtext/RtfText.h"
 
-#include "RtfFields.h"
-#include "RtfFonts.h"
-#include "RtfLists.h"
-#include "RtfOutput.h"
-#include "RtfTables.h"
+#include "richtext/RtfFields.h"
+#include "richtext/RtfFonts.h"
+#include "richtext/RtfLists.h"
+#include "richtext/RtfOutput.h"
+#include "richtext/RtfTables.h"
 
 namespace Rtf {
 

@@ -1,7 +1,7 @@
-#include "BoardAccessibility.h"
+#include "scoreboard/BoardAccessibility.h"
 
-#include "Accessible.h"
-#include "frmScoreboard.h"
+#include "platform/Accessible.h"
+#include "scoreboard/frmScoreboard.h"
 
 #include <QAccessible>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "GameState.h"
+#include "scoreboard/GameState.h"
 
 #include <QObject>
 #include <QString>

@@ -1,6 +1,6 @@
-#include "GameState.h"
+#include "scoreboard/GameState.h"
 
-#include "ClockText.h"
+#include "clock/ClockText.h"
 
 #include <array>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Currency.h"
+#include "state/Currency.h"
 
 #include <QList>
 #include <QString>

@@ -1,6 +1,6 @@
-#include "KeyCommands.h"
+#include "scoreboard/KeyCommands.h"
 
-#include "modBasketball.h"
+#include "state/modBasketball.h"
 
 KeyCommand commandForKey(KeyCode keyAscii) {
     using namespace modBasketball;

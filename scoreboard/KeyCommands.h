@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Types.h"
+#include "state/Types.h"
 
 // The keyboard commands of the board. The four configurable keys are tested first, in this
 // order, then the fixed help and options keys; the first match wins and comparison is exact,

@@ -1,15 +1,15 @@
 #pragma once
 
-#include "ControlGroup.h"
-#include "FocusRing.h"
-#include "GameState.h"
-#include "Image.h"
-#include "Label.h"
-#include "PictureBox.h"
-#include "PolyLED.h"
-#include "Shape.h"
-#include "SoundDevice.h"
-#include "Types.h"
+#include "platform/ControlGroup.h"
+#include "platform/FocusRing.h"
+#include "platform/Image.h"
+#include "platform/Label.h"
+#include "platform/PictureBox.h"
+#include "platform/PolyLED.h"
+#include "platform/Shape.h"
+#include "scoreboard/GameState.h"
+#include "sound/SoundDevice.h"
+#include "state/Types.h"
 
 #include <QShortcut>
 #include <QTimer>

@@ -1,6 +1,6 @@
-#include "BuzzerFileCheck.h"
+#include "settings/BuzzerFileCheck.h"
 
-#include "WaveFile.h"
+#include "sound/WaveFile.h"
 
 #include <QFutureWatcher>
 #include <QtConcurrentRun>

@@ -1,4 +1,4 @@
-#include "OptionsRules.h"
+#include "settings/OptionsRules.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Types.h"
+#include "state/Types.h"
 
 #include <QString>
 

@@ -1,6 +1,6 @@
-#include "SettingsStore.h"
+#include "settings/SettingsStore.h"
 
-#include "RegularFile.h"
+#include "state/RegularFile.h"
 
 #include <QDateTime>
 #include <QDir>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "SettingsTable.h"
-#include "Types.h"
+#include "settings/SettingsTable.h"
+#include "state/Types.h"
 
 #include <QString>
 

@@ -1,7 +1,7 @@
-#include "SettingsTable.h"
+#include "settings/SettingsTable.h"
 
-#include "DataFolder.h"
-#include "SettingsStore.h"
+#include "settings/SettingsStore.h"
+#include "state/DataFolder.h"
 
 #include <QDir>
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "Types.h"
-#include "modBasketball.h"
+#include "state/Types.h"
+#include "state/modBasketball.h"
 
 #include <QString>
 

@@ -1,7 +1,7 @@
-#include "WindowPlace.h"
+#include "settings/WindowPlace.h"
 
-#include "RegularFile.h"
-#include "SettingsStore.h"
+#include "settings/SettingsStore.h"
+#include "state/RegularFile.h"
 
 #include <QDir>
 #include <QFileInfo>

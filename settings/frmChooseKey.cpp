@@ -1,9 +1,9 @@
-#include "frmChooseKey.h"
+#include "settings/frmChooseKey.h"
 
-#include "OptionsRules.h"
-#include "TwipsLayout.h"
-#include "frmOptions.h"
-#include "modBasketball.h"
+#include "platform/TwipsLayout.h"
+#include "settings/OptionsRules.h"
+#include "settings/frmOptions.h"
+#include "state/modBasketball.h"
 
 #include <QApplication>
 #include <QKeyEvent>

@@ -1,10 +1,10 @@
-#include "frmOptions.h"
+#include "settings/frmOptions.h"
 
-#include "BuzzerFileCheck.h"
-#include "SettingsStore.h"
-#include "TwipsLayout.h"
-#include "frmChooseKey.h"
-#include "modBasketball.h"
+#include "platform/TwipsLayout.h"
+#include "settings/BuzzerFileCheck.h"
+#include "settings/SettingsStore.h"
+#include "settings/frmChooseKey.h"
+#include "state/modBasketball.h"
 
 #include <QColorDialog>
 #include <QDir>

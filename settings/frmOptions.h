@@ -1,7 +1,7 @@
 #pragma once
 
-#include "OptionsRules.h"
-#include "Types.h"
+#include "settings/OptionsRules.h"
+#include "state/Types.h"
 
 #include <QDialog>
 #include <QFrame>

@@ -1,4 +1,4 @@
-#include "PulseOutput.h"
+#include "sound/PulseOutput.h"
 
 #include <pulse/context.h>
 #include <pulse/introspect.h>

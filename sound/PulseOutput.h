@@ -1,6 +1,6 @@
 #pragma once
 
-#include "WaveFile.h"
+#include "sound/WaveFile.h"
 
 #include <QObject>
 

@@ -1,6 +1,6 @@
-#include "SoundDevice.h"
+#include "sound/SoundDevice.h"
 
-#include "PulseOutput.h"
+#include "sound/PulseOutput.h"
 
 #include <QFileInfo>
 #include <QtConcurrent/QtConcurrentRun>

@@ -1,6 +1,6 @@
-#include "WaveFile.h"
+#include "sound/WaveFile.h"
 
-#include "RegularFile.h"
+#include "state/RegularFile.h"
 
 #include <QtEndian>
 

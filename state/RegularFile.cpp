@@ -1,4 +1,4 @@
-#include "RegularFile.h"
+#include "state/RegularFile.h"
 
 #include <QFile>
 #include <QFileInfo>

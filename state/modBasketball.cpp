@@ -1,4 +1,4 @@
-#include "modBasketball.h"
+#include "state/modBasketball.h"
 
 namespace modBasketball {
 

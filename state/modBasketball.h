@@ -1,7 +1,7 @@
 #pragma once
 
-#include "Currency.h"
-#include "Types.h"
+#include "state/Currency.h"
+#include "state/Types.h"
 
 #include <QString>
 

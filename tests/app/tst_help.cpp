@@ -1,7 +1,7 @@
-#include "HelpFile.h"
-#include "Twips.h"
-#include "frmHelp.h"
-#include "modBasketball.h"
+#include "app/HelpFile.h"
+#include "app/frmHelp.h"
+#include "state/Twips.h"
+#include "state/modBasketball.h"
 
 #include <QApplication>
 #include <QDesktopServices>

@@ -1,7 +1,7 @@
-#include "ClockEntry.h"
-#include "ClockTick.h"
-#include "modBasketball.h"
-#include "modCount.h"
+#include "clock/ClockEntry.h"
+#include "clock/ClockTick.h"
+#include "clock/modCount.h"
+#include "state/modBasketball.h"
 
 #include "../support/ManualTime.h"
 

@@ -1,5 +1,6 @@
-#include "ClockText.h"
-#include "modBasketball.h"
+#include "clock/ClockShow.h"
+#include "clock/ClockText.h"
+#include "state/modBasketball.h"
 
 #include <QTest>
 #include <QWidget>

@@ -1,4 +1,4 @@
-#include "modCount.h"
+#include "clock/modCount.h"
 
 #include "../support/ManualTime.h"
 

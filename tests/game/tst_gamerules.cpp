@@ -1,7 +1,7 @@
-#include "GameRules.h"
-#include "GameSettings.h"
-#include "Periods.h"
-#include "ShotClock.h"
+#include "game/GameRules.h"
+#include "game/GameSettings.h"
+#include "game/Periods.h"
+#include "game/ShotClock.h"
 
 #include <QTest>
 

@@ -1,11 +1,11 @@
-#include "ColorApply.h"
-#include "ControlGroup.h"
-#include "Image.h"
-#include "Label.h"
-#include "PictureBox.h"
-#include "PolyLED.h"
-#include "Shape.h"
-#include "modBasketball.h"
+#include "layout/ColorApply.h"
+#include "platform/ControlGroup.h"
+#include "platform/Image.h"
+#include "platform/Label.h"
+#include "platform/PictureBox.h"
+#include "platform/PolyLED.h"
+#include "platform/Shape.h"
+#include "state/modBasketball.h"
 
 #include <QPushButton>
 #include <QTest>

@@ -1,10 +1,10 @@
-#include "ControlGroup.h"
-#include "Image.h"
-#include "Label.h"
-#include "PictureBox.h"
-#include "PolyLED.h"
-#include "Shape.h"
-#include "modStretch.h"
+#include "layout/modStretch.h"
+#include "platform/ControlGroup.h"
+#include "platform/Image.h"
+#include "platform/Label.h"
+#include "platform/PictureBox.h"
+#include "platform/PolyLED.h"
+#include "platform/Shape.h"
 
 #include <QApplication>
 #include <QHash>

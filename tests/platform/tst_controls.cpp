@@ -1,8 +1,8 @@
-#include "Image.h"
-#include "Label.h"
-#include "PictureBox.h"
-#include "PolyLED.h"
-#include "Shape.h"
+#include "platform/Image.h"
+#include "platform/Label.h"
+#include "platform/PictureBox.h"
+#include "platform/PolyLED.h"
+#include "platform/Shape.h"
 
 #include <QHash>
 #include <QImage>

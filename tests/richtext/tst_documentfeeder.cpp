@@ -1,5 +1,5 @@
-#include "DocumentFeeder.h"
-#include "RtfReader.h"
+#include "richtext/DocumentFeeder.h"
+#include "richtext/RtfReader.h"
 
 #include <QFile>
 #include <QHash>

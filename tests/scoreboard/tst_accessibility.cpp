@@ -1,10 +1,10 @@
-#include "BoardAccessibility.h"
-#include "ManualTime.h"
-#include "SettingsStore.h"
-#include "frmScoreboard.h"
-#include "modBasketball.h"
-#include "modCount.h"
-#include "modShowDigits.h"
+#include "clock/modCount.h"
+#include "scoreboard/BoardAccessibility.h"
+#include "scoreboard/frmScoreboard.h"
+#include "scoreboard/modShowDigits.h"
+#include "settings/SettingsStore.h"
+#include "state/modBasketball.h"
+#include "tests/support/ManualTime.h"
 
 #include <QAccessible>
 #include <QSettings>

@@ -1,12 +1,12 @@
-#include "ManualTime.h"
-#include "ModalDriver.h"
-#include "SettingsStore.h"
-#include "WindowPlace.h"
-#include "frmScoreboard.h"
-#include "modBasketball.h"
-#include "modCount.h"
-#include "modShowDigits.h"
-#include "modStretch.h"
+#include "clock/modCount.h"
+#include "layout/modStretch.h"
+#include "scoreboard/frmScoreboard.h"
+#include "scoreboard/modShowDigits.h"
+#include "settings/SettingsStore.h"
+#include "settings/WindowPlace.h"
+#include "state/modBasketball.h"
+#include "tests/support/ManualTime.h"
+#include "tests/support/ModalDriver.h"
 
 #include <QAbstractButton>
 #include <QMessageBox>

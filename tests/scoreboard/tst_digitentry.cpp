@@ -1,4 +1,4 @@
-#include "modShowDigits.h"
+#include "scoreboard/modShowDigits.h"
 
 #include <QTest>
 #include <QWidget>

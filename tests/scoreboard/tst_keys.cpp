@@ -1,10 +1,10 @@
-#include "BoardText.h"
-#include "ClockEntry.h"
-#include "ManualTime.h"
-#include "SettingsStore.h"
-#include "frmScoreboard.h"
-#include "modBasketball.h"
-#include "modCount.h"
+#include "clock/ClockEntry.h"
+#include "clock/modCount.h"
+#include "scoreboard/frmScoreboard.h"
+#include "settings/SettingsStore.h"
+#include "state/modBasketball.h"
+#include "tests/support/BoardText.h"
+#include "tests/support/ManualTime.h"
 
 #include <QSettings>
 #include <QSignalSpy>

@@ -1,13 +1,13 @@
-#include "BoardText.h"
-#include "ManualTime.h"
-#include "ModalDriver.h"
-#include "SettingsStore.h"
-#include "Twips.h"
-#include "frmOptions.h"
-#include "frmScoreboard.h"
-#include "modBasketball.h"
-#include "modCount.h"
-#include "modStretch.h"
+#include "clock/modCount.h"
+#include "layout/modStretch.h"
+#include "scoreboard/frmScoreboard.h"
+#include "settings/SettingsStore.h"
+#include "settings/frmOptions.h"
+#include "state/Twips.h"
+#include "state/modBasketball.h"
+#include "tests/support/BoardText.h"
+#include "tests/support/ManualTime.h"
+#include "tests/support/ModalDriver.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,11 +1,11 @@
-#include "BoardText.h"
-#include "ManualTime.h"
-#include "PulseServer.h"
-#include "SettingsStore.h"
-#include "Twips.h"
-#include "frmScoreboard.h"
-#include "modBasketball.h"
-#include "modCount.h"
+#include "clock/modCount.h"
+#include "scoreboard/frmScoreboard.h"
+#include "settings/SettingsStore.h"
+#include "state/Twips.h"
+#include "state/modBasketball.h"
+#include "tests/support/BoardText.h"
+#include "tests/support/ManualTime.h"
+#include "tests/support/PulseServer.h"
 
 #include <QApplication>
 #include <QFileInfo>

@@ -1,12 +1,12 @@
-#include "BuzzerFileCheck.h"
-#include "HostileFile.h"
-#include "ModalDriver.h"
-#include "OptionsRules.h"
-#include "SettingsStore.h"
-#include "SettingsTable.h"
-#include "frmChooseKey.h"
-#include "frmOptions.h"
-#include "modBasketball.h"
+#include "settings/BuzzerFileCheck.h"
+#include "settings/OptionsRules.h"
+#include "settings/SettingsStore.h"
+#include "settings/SettingsTable.h"
+#include "settings/frmChooseKey.h"
+#include "settings/frmOptions.h"
+#include "state/modBasketball.h"
+#include "tests/settings/HostileFile.h"
+#include "tests/support/ModalDriver.h"
 
 #include <QColorDialog>
 #include <QDataStream>

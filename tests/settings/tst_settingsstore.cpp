@@ -1,8 +1,8 @@
-#include "HostileFile.h"
-#include "SettingsStore.h"
-#include "SettingsTable.h"
-#include "WindowPlace.h"
-#include "modBasketball.h"
+#include "settings/SettingsStore.h"
+#include "settings/SettingsTable.h"
+#include "settings/WindowPlace.h"
+#include "state/modBasketball.h"
+#include "tests/settings/HostileFile.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -1,6 +1,6 @@
-#include "PulseServer.h"
-#include "SoundDevice.h"
-#include "WaveFile.h"
+#include "sound/SoundDevice.h"
+#include "sound/WaveFile.h"
+#include "tests/support/PulseServer.h"
 
 #include <QCoreApplication>
 #include <QDir>

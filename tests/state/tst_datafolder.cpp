@@ -1,4 +1,4 @@
-#include "DataFolder.h"
+#include "state/DataFolder.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -1,9 +1,9 @@
 #pragma once
 
-#include "ControlGroup.h"
-#include "PolyLED.h"
-#include "Shape.h"
-#include "modBasketball.h"
+#include "platform/ControlGroup.h"
+#include "platform/PolyLED.h"
+#include "platform/Shape.h"
+#include "state/modBasketball.h"
 
 #include <QString>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "TimeSource.h"
+#include "clock/TimeSource.h"
 
 // A time source that tests step by hand, so that clock tests never sleep. Installed for the
 // lifetime of the object.

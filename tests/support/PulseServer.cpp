@@ -1,4 +1,4 @@
-#include "PulseServer.h"
+#include "tests/support/PulseServer.h"
 
 #include <QDeadlineTimer>
 #include <QDir>
