@@ -5,6 +5,11 @@
 #include <QIcon>
 
 int main(int argc, char* argv[]) {
+    // The board repaints a digit or two at a time. Through X's shared memory each such paint waits
+    // for the server's completion event, which woke the program twice more per tenth of a second;
+    // a plain image request costs no more at that size. An operator's own setting is kept.
+    if (!qEnvironmentVariableIsSet("QT_XCB_NO_MITSHM"))
+        qputenv("QT_XCB_NO_MITSHM", "1");
     QApplication app(argc, argv);
     BoardAccessibility::install();
     QApplication::setApplicationName(QStringLiteral("Courtvane Standard"));
