@@ -90,7 +90,7 @@ frmSplash::frmSplash(QWidget* parent)
                                  QStringLiteral("&Help"))),
       picLogo(logo(this)), cmdOptions(place<QPushButton>(this, QStringLiteral("cmdOptions"), 4680, 2640, 1215,
                                                          375, QStringLiteral("&Options"))),
-      lblBuzzerProblem(label(frameSplash, QStringLiteral("lblBuzzerProblem"), 2280, 1440, 3375, 240,
+      lblBuzzerProblem(label(frameSplash, QStringLiteral("lblBuzzerProblem"), 2160, 1440, 3495, 240,
                              QString(), Qt::AlignRight)),
       m_buzzerCheck(new BuzzerFileCheck(this)) {
     setAttribute(Qt::WA_DeleteOnClose);

@@ -182,7 +182,7 @@ QString waveProblemText(WaveProblem problem) {
     case WaveProblem::NotWave:
         return QStringLiteral("cannot be played: not a wave file");
     case WaveProblem::Unsupported:
-        return QStringLiteral("cannot be played: unsupported encoding");
+        return QStringLiteral("cannot be played: unsupported format");
     case WaveProblem::Empty:
         break;
     }
