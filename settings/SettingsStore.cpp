@@ -123,7 +123,7 @@ KeyCode keyFromText(const QString& text, KeyCode fallback) {
 
 void LoadSettings() {
     std::optional<QSettings> store;
-    if (storeFileProblem() == SaveResult::Saved)
+    if (storeFileUsable(settingsFileName()))
         store.emplace(QSettings::NativeFormat, QSettings::UserScope, StoreName);
 
     for (const Setting& setting : Settings) {
@@ -210,11 +210,15 @@ QString saveProblemText(SaveResult result) {
                           "start will not find them.");
 }
 
+bool storeFileUsable(const QString& path) {
+    const FileRead file = checkRegularFile(path, MaxStoreBytes);
+    return file == FileRead::Read || file == FileRead::Missing;
+}
+
 bool lockFileUsable(const QString& fileName) {
     // Writing, QSettings takes a lock file beside the file and would wait on one it cannot take
     // (a pipe, a directory) for good. A stale regular one it clears itself.
-    const FileRead lock = checkRegularFile(fileName + QStringLiteral(".lock"), MaxStoreBytes);
-    return lock == FileRead::Read || lock == FileRead::Missing;
+    return storeFileUsable(fileName + QStringLiteral(".lock"));
 }
 
 QString settingsFileName() {

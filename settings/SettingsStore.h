@@ -26,6 +26,9 @@ enum class SaveResult { Saved, StoreNotAFile, StoreTooLarge, StoreUnreadable, Lo
 SaveResult SaveSettings();
 // What the operator is told of a save that did not happen, naming the store's file; empty for Saved.
 QString saveProblemText(SaveResult result);
+// Whether a file may be handed to QSettings: none there yet, or a regular file of at most
+// MaxStoreBytes that can be read. Anything else could hold it for good or flood it.
+bool storeFileUsable(const QString& path);
 // Whether QSettings can take the lock beside the file it is to write to fileName.
 bool lockFileUsable(const QString& fileName);
 // Where the store keeps the settings: its file, or its registry path on Windows. Found without

@@ -1,7 +1,6 @@
 #include "settings/WindowPlace.h"
 
 #include "settings/SettingsStore.h"
-#include "state/RegularFile.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -29,7 +28,7 @@ QString windowPlaceFileName() {
 
 std::optional<WindowPlace> readWindowPlace() {
     // Like the store, the file is handed to QSettings only when it cannot block or flood it.
-    if (checkRegularFile(windowPlaceFileName(), MaxStoreBytes) != FileRead::Read)
+    if (!storeFileUsable(windowPlaceFileName()))
         return std::nullopt;
     const QSettings file(windowPlaceFileName(), QSettings::IniFormat);
     const QString screen = file.value(ScreenKey).toString();
@@ -41,9 +40,7 @@ std::optional<WindowPlace> readWindowPlace() {
 void writeWindowPlace(const WindowPlace& place) {
     // A file that is there but cannot be used is left as it is, and so is one whose lock could
     // hold the write for good; the board opens on its default screen next time.
-    const FileRead existing = checkRegularFile(windowPlaceFileName(), MaxStoreBytes);
-    if ((existing != FileRead::Read && existing != FileRead::Missing) ||
-        !lockFileUsable(windowPlaceFileName()))
+    if (!storeFileUsable(windowPlaceFileName()) || !lockFileUsable(windowPlaceFileName()))
         return;
     QSettings file(windowPlaceFileName(), QSettings::IniFormat);
     file.setValue(ScreenKey, place.screen);
