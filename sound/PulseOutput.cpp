@@ -179,7 +179,7 @@ bool PulseOutput::play(quint64 serial, int withinMs) {
     clearDeadline();
     if (m_sound && withinMs > 0) {
         setDeadline(withinMs);
-        if (m_context && pa_context_get_state(m_context.get()) == PA_CONTEXT_READY && !m_sample.isEmpty()) {
+        if (contextReady() && !m_sample.isEmpty()) {
             askServer();
         } else {
             // The server is on its way or the sound is being handed over; a sound it refused is
@@ -211,7 +211,11 @@ bool PulseOutput::isReady() const {
         return false;
     }
     const LoopLock lock(m_loop.get());
-    return m_context && pa_context_get_state(m_context.get()) == PA_CONTEXT_READY && !m_sample.isEmpty();
+    return contextReady() && !m_sample.isEmpty();
+}
+
+bool PulseOutput::contextReady() const {
+    return m_context && pa_context_get_state(m_context.get()) == PA_CONTEXT_READY;
 }
 
 void PulseOutput::connectContext() {
@@ -279,8 +283,7 @@ void PulseOutput::scheduleRetry() {
 }
 
 void PulseOutput::upload() {
-    if (m_upload || !m_sound || !m_sample.isEmpty() || !m_context ||
-        pa_context_get_state(m_context.get()) != PA_CONTEXT_READY) {
+    if (m_upload || !m_sound || !m_sample.isEmpty() || !contextReady()) {
         return;
     }
     pa_sample_spec sampleFormat{};
@@ -314,7 +317,7 @@ void PulseOutput::upload() {
 
 void PulseOutput::forgetSample() {
     m_upload.reset();
-    if (!m_sample.isEmpty() && m_context && pa_context_get_state(m_context.get()) == PA_CONTEXT_READY) {
+    if (!m_sample.isEmpty() && contextReady()) {
         forget(pa_context_remove_sample(m_context.get(), m_sample.constData(), nullptr, nullptr));
     }
     m_sample.clear();
@@ -348,7 +351,7 @@ bool PulseOutput::dropPlayback() {
     const Playback was = std::exchange(m_playback, Playback::Idle);
     killInput();
     clearDeadline();
-    if (was != Playback::Idle && m_context && pa_context_get_state(m_context.get()) == PA_CONTEXT_READY) {
+    if (was != Playback::Idle && contextReady()) {
         forget(pa_context_subscribe(m_context.get(), PA_SUBSCRIPTION_MASK_NULL, nullptr, nullptr));
     }
     return was == Playback::Asked || was == Playback::Sounding;

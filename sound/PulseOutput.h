@@ -64,6 +64,8 @@ private:
 
     // Everything below runs with the loop's lock held: on the loop's thread inside a callback,
     // or on the owner's thread between lock and unlock.
+    // Connected to a server that takes requests.
+    bool contextReady() const;
     void connectContext();
     void dropContext();
     void scheduleRetry();
