@@ -1,11 +1,16 @@
 #include "game/GameSettings.h"
 
+#include "state/DataFolder.h"
+
+#include <QDir>
+
 namespace game {
 
 namespace {
 
 const QString LayoutKey = QStringLiteral("Layout");
 const QString RulesKey = QStringLiteral("Rules");
+const QString HornFileKey = QStringLiteral("HornFile");
 
 QString presetText(RulesPreset preset) {
     switch (preset) {
@@ -21,6 +26,10 @@ QString presetText(RulesPreset preset) {
 
 } // namespace
 
+QString defaultHornFile() {
+    return QDir::toNativeSeparators(dataFolder() + QStringLiteral("/horn.wav"));
+}
+
 GameSettings readGameSettings(const StoreLookup& lookup) {
     GameSettings s;
     if (lookup(LayoutKey) == u"Game"_qs)
@@ -30,6 +39,8 @@ GameSettings readGameSettings(const StoreLookup& lookup) {
         if (rules == presetText(p))
             s.preset = p;
     s.rules = presetRules(s.preset);
+    if (const std::optional<QString> horn = lookup(HornFileKey))
+        s.hornFile = *horn;
     if (s.preset != RulesPreset::Custom)
         return s;
     // Read in order, each checked against those before it; a figure that only fits the preset's value
@@ -54,6 +65,7 @@ QList<QPair<QString, QString>> writeGameSettings(const GameSettings& settings) {
     keys.append({RulesKey, presetText(settings.preset)});
     for (Figure f : allFigures())
         keys.append({figureName(f), figureText(settings.rules, f)});
+    keys.append({HornFileKey, settings.hornFile});
     return keys;
 }
 

@@ -15,23 +15,30 @@ namespace game {
 // The board the audience sees: the Standard one stays the default.
 enum class Layout { Standard, Game };
 
-// What the store keeps of the game: the board, the rules' preset and, for Custom, every figure.
+// The shot clock's horn shipped beside the program, formed afresh at every start so that it follows
+// the program.
+QString defaultHornFile();
+
+// What the store keeps of the game: the board, the rules' preset and, for Custom, every figure, and
+// the shot clock's own horn (empty: none).
 struct GameSettings {
     Layout layout = Layout::Standard;
     RulesPreset preset = RulesPreset::Fiba;
     GameRules rules = fibaRules();
+    QString hornFile = defaultHornFile();
     bool operator==(const GameSettings&) const = default;
 };
 
 // The store's section for these keys: Layout (Standard or Game), Rules (FIBA, NFHS or Custom), then
-// one key per figure named by figureName, in the text form of figureText.
+// one key per figure named by figureName, in the text form of figureText, and HornFile.
 inline const QString GameSettingsSection = QStringLiteral("GameSettings");
 
 // The stored text of a key in that section, or nothing when the key is absent.
 using StoreLookup = std::function<std::optional<QString>(const QString& key)>;
 
 // A missing or refused value loads the default: Standard, FIBA, and the preset's figure. FIBA and NFHS
-// load their presets whole and ignore stored figures; Custom's missing figures are FIBA's.
+// load their presets whole and ignore stored figures; Custom's missing figures are FIBA's. Only a
+// missing HornFile takes the shipped horn: an empty one is a deliberate "no horn".
 GameSettings readGameSettings(const StoreLookup& lookup);
 GameSettings readGameSettings(const QHash<QString, QString>& stored);
 

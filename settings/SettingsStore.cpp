@@ -147,6 +147,26 @@ void LoadSettings() {
 }
 
 SaveResult SaveSettings() {
+    return WriteStore([](QSettings& store) {
+        for (const std::string_view key : WriteOrder) {
+            const Setting& setting = settingNamed(key);
+            store.setValue(storePath(setting), currentText(setting));
+        }
+    });
+}
+
+QHash<QString, QString> ReadStoreSection(const QString& section) {
+    QHash<QString, QString> keys;
+    if (!storeFileUsable(settingsFileName()))
+        return keys;
+    QSettings store(QSettings::NativeFormat, QSettings::UserScope, StoreName);
+    store.beginGroup(section);
+    for (const QString& key : store.childKeys())
+        keys.insert(key, store.value(key).toString());
+    return keys;
+}
+
+SaveResult WriteStore(const std::function<void(QSettings&)>& write) {
     // What the program could not read it does not write over: the operator's own file stays.
     if (const SaveResult problem = storeFileProblem(); problem != SaveResult::Saved)
         return problem;
@@ -155,11 +175,7 @@ SaveResult SaveSettings() {
         return SaveResult::LockNotAFile;
     const QString before = fileIdentity(fileName);
     QSettings store(QSettings::NativeFormat, QSettings::UserScope, StoreName);
-
-    for (const std::string_view key : WriteOrder) {
-        const Setting& setting = settingNamed(key);
-        store.setValue(storePath(setting), currentText(setting));
-    }
+    write(store);
 
     // A store that cannot be written (read-only file or folder, full disk) would lose the operator's
     // choices at the next start, so the caller learns of it.

@@ -3,7 +3,12 @@
 #include "settings/SettingsTable.h"
 #include "state/Types.h"
 
+#include <QHash>
 #include <QString>
+
+#include <functional>
+
+class QSettings;
 
 // The sixteen settings kept per user under the application name "Courtvane", in the sections
 // ColorSettings, KeySettings and TextSettings. Every value is stored as text.
@@ -24,6 +29,11 @@ enum class SaveResult { Saved, StoreNotAFile, StoreTooLarge, StoreUnreadable, Lo
 
 // Writes all sixteen settings from the scoreboard state, unless the store file cannot be used.
 SaveResult SaveSettings();
+// Hands the store to write and saves what it set, unless the store file cannot be used; the other
+// sections of the store, and the sixteen settings, are kept as they are.
+SaveResult WriteStore(const std::function<void(QSettings&)>& write);
+// Every key of a section of the store with its text; none when the store file cannot be used.
+QHash<QString, QString> ReadStoreSection(const QString& section);
 // What the operator is told of a save that did not happen, naming the store's file; empty for Saved.
 QString saveProblemText(SaveResult result);
 // Whether a file may be handed to QSettings: none there yet, or a regular file of at most

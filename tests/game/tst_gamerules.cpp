@@ -201,8 +201,9 @@ void TestGameRules::storeRoundTrip() {
         QVERIFY2(figureText(custom.rules, f) != text, qPrintable(name));
         QVERIFY2(setFigure(custom.rules, f, text), qPrintable(name));
     }
+    custom.hornFile = u"/srv/sounds/horn two.wav"_qs;
     const auto written = writeGameSettings(custom);
-    QCOMPARE(written.size(), FigureCount + 2);
+    QCOMPARE(written.size(), FigureCount + 3);
     QCOMPARE(written[0], qMakePair(u"Layout"_qs, u"Game"_qs));
     QCOMPARE(written[1], qMakePair(u"Rules"_qs, u"Custom"_qs));
     QCOMPARE(readGameSettings(stored(written)), custom);
@@ -213,7 +214,11 @@ void TestGameRules::storeRoundTrip() {
     const GameSettings read = readGameSettings(nfhs);
     QCOMPARE(read.preset, RulesPreset::Nfhs);
     QCOMPARE(read.rules, nfhsRules());
+    QCOMPARE(read.hornFile, custom.hornFile);
     QCOMPARE(readGameSettings(QHash<QString, QString>{}), GameSettings{});
+    // An empty horn is kept as no horn; only a missing one is the shipped horn.
+    QCOMPARE(readGameSettings(QHash<QString, QString>{{u"HornFile"_qs, QString()}}).hornFile, QString());
+    QVERIFY(GameSettings{}.hornFile.endsWith(u"horn.wav"_qs));
 }
 
 void TestGameRules::storedValues_data() {
