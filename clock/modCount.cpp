@@ -2,6 +2,7 @@
 
 #include "clock/TimeSource.h"
 
+#include <algorithm>
 #include <array>
 
 namespace modCount {
@@ -47,9 +48,13 @@ void SetCount(Currency limit, qint32 mode, qint16 slot) {
 }
 
 void StartCount(qint16 slot) {
+    StartCountAt(slot, Clock::source().monotonicUs());
+}
+
+void StartCountAt(qint16 slot, qint64 nowUs) {
     if (!isSlot(slot) || CountRunning[slot] != FlagFalse)
         return;
-    CountStartUs[slot] = Clock::source().monotonicUs();
+    CountStartUs[slot] = nowUs;
     CountStarted[slot] = true;
     CountRunning[slot] = FlagTrue;
 }
@@ -66,14 +71,17 @@ Flag IsCounting(qint16 slot) {
 }
 
 Currency ReadCount(qint16 slot) {
+    return ReadCountAt(slot, Clock::source().monotonicUs());
+}
+
+Currency ReadCountAt(qint16 slot, qint64 nowUs) {
     if (!isSlot(slot))
         return Currency();
 
     // A run counts the whole tenths of the time that really passed since its start, cut short
     // rather than rounded: the clock never shows a tenth, nor reaches 0, before its time.
     if (CountStarted[slot] && CountRunning[slot] != FlagFalse) {
-        CountRun[slot] =
-            Currency::fromTenths(wholeTenths(Clock::source().monotonicUs() - CountStartUs[slot]));
+        CountRun[slot] = Currency::fromTenths(wholeTenths(std::max<qint64>(0, nowUs - CountStartUs[slot])));
     } else {
         CountRun[slot] = Currency();
     }

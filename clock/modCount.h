@@ -19,6 +19,11 @@ void StopCount(qint16 slot);
 Flag IsCounting(qint16 slot);
 Currency ReadCount(qint16 slot);
 
+// The same at a given instant on the clock source's monotonic line, in microseconds: slots read
+// or started at one instant count their tenths together, so two clocks never show a tenth apart.
+Currency ReadCountAt(qint16 slot, qint64 nowUs);
+void StartCountAt(qint16 slot, qint64 nowUs);
+
 // The instant, in microseconds on the clock source's monotonic line, at which the slot's current
 // run began; nothing while the slot is not running. Its tenths fall due 100 ms apart from there.
 std::optional<qint64> RunStartUs(qint16 slot);
