@@ -46,6 +46,17 @@ constexpr std::array<quint8, 10> DigitSegments = {
     A | B | C | D | F | G,     // 9
 };
 
+quint8 letterSegments(QChar letter) {
+    switch (letter.toLower().unicode()) {
+    case u'o':
+        return C | D | E | G;
+    case u't':
+        return D | E | F | G;
+    default:
+        return 0;
+    }
+}
+
 // A bevelled bar along the axis from one corner to another: pointed ends meet the neighbouring
 // segments at 45 degrees with a small gap between them.
 QPolygonF segmentShape(QPointF from, QPointF to) {
@@ -94,9 +105,19 @@ PolyLED::PolyLED(QWidget* parent, const QString& name, int index) : Control(pare
 
 void PolyLED::setCaption(int digit) {
     const qint16 caption = digit >= -1 && digit <= 9 ? static_cast<qint16>(digit) : qint16(-1);
-    if (caption == m_caption)
+    if (caption == m_caption && m_letter.isNull())
         return;
     m_caption = caption;
+    m_letter = QChar();
+    update();
+}
+
+void PolyLED::setLetter(QChar letter) {
+    const QChar shown = letterSegments(letter) != 0 ? letter.toLower() : QChar();
+    if (shown == m_letter && m_caption == -1)
+        return;
+    m_caption = -1;
+    m_letter = shown;
     update();
 }
 
@@ -147,7 +168,7 @@ int PolyLED::widthForSize(int size) {
     return static_cast<int>((55LL * qMax(1, size) + 99) / 100);
 }
 
-void PolyLED::paintFace(QPainter& painter, QSize size, int caption, Colour lit, Colour back) {
+void PolyLED::paintFace(QPainter& painter, QSize size, int caption, Colour lit, Colour back, QChar letter) {
     const QColor backColour = toQColor(back);
     const QColor litColour = toQColor(lit);
     painter.fillRect(QRect(QPoint(0, 0), size), backColour);
@@ -157,7 +178,9 @@ void PolyLED::paintFace(QPainter& painter, QSize size, int caption, Colour lit, 
     painter.setPen(Qt::NoPen);
     // Unlit segments show as a faint trace of the lit colour, like unpowered LEDs.
     const QColor unlit = blend(backColour, litColour, 0.13);
-    const quint8 litSegments = caption >= 0 && caption <= 9 ? DigitSegments.at(caption) : 0;
+    const quint8 litSegments = !letter.isNull()               ? letterSegments(letter)
+                               : caption >= 0 && caption <= 9 ? DigitSegments.at(std::size_t(caption))
+                                                              : 0;
     const auto& shapes = segmentShapes();
     for (std::size_t i = 0; i < shapes.size(); ++i) {
         painter.setBrush(litSegments & (1u << i) ? litColour : unlit);
@@ -167,13 +190,14 @@ void PolyLED::paintFace(QPainter& painter, QSize size, int caption, Colour lit, 
 
 QPixmap PolyLED::face(const FaceKey& key) {
     // Shared by every digit, so the ten faces of a display at one size are drawn once.
-    const QString name = QStringLiteral("PolyLED %1x%2 @%3 %4 %5 %6")
+    const QString name = QStringLiteral("PolyLED %1x%2 @%3 %4 %5 %6%7")
                              .arg(key.size.width())
                              .arg(key.size.height())
                              .arg(key.pixelRatio)
                              .arg(key.lit)
                              .arg(key.back)
-                             .arg(key.caption);
+                             .arg(key.caption)
+                             .arg(key.letter.isNull() ? QString() : QString(key.letter));
     QPixmap pixmap;
     if (QPixmapCache::find(name, &pixmap))
         return pixmap;
@@ -181,14 +205,14 @@ QPixmap PolyLED::face(const FaceKey& key) {
     pixmap = QPixmap((QSizeF(key.size) * key.pixelRatio).toSize());
     pixmap.setDevicePixelRatio(key.pixelRatio);
     QPainter painter(&pixmap);
-    paintFace(painter, key.size, key.caption, key.lit, key.back);
+    paintFace(painter, key.size, key.caption, key.lit, key.back, key.letter);
     painter.end();
     QPixmapCache::insert(name, pixmap);
     return pixmap;
 }
 
 void PolyLED::paintEvent(QPaintEvent*) {
-    const FaceKey key{size(), devicePixelRatioF(), m_litColor, m_backColor, m_caption};
+    const FaceKey key{size(), devicePixelRatioF(), m_litColor, m_backColor, m_caption, m_letter};
     if (m_face.isNull() || key != m_faceKey) {
         m_face = face(key);
         m_faceKey = key;

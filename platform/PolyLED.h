@@ -28,6 +28,12 @@ public:
     // Accepts a one-character text holding a digit; anything else darkens the digit.
     void setCaptionText(const QString& text);
 
+    // Shows a letter in place of a digit, as boards mark overtime: "o" (the lower box) and "t"; any
+    // other character darkens the digit. The caption reads -1 while a letter shows; setting a
+    // caption takes the letter away.
+    void setLetter(QChar letter);
+    QChar letter() const { return m_letter; }
+
     Colour litColor() const { return m_litColor; }
     void setLitColor(Colour colour);
     Colour backColor() const { return m_backColor; }
@@ -45,7 +51,8 @@ public:
 
     // Draws the whole face of a digit of the given widget size: background, lit and unlit
     // segments. A digit paints a copy of this face, drawn once per look and kept in a cache.
-    static void paintFace(QPainter& painter, QSize size, int caption, Colour lit, Colour back);
+    static void paintFace(QPainter& painter, QSize size, int caption, Colour lit, Colour back,
+                          QChar letter = {});
 
 Q_SIGNALS:
     // Raised for every character typed while the digit has the focus.
@@ -63,11 +70,13 @@ private:
         Colour lit = 0;
         Colour back = 0;
         qint16 caption = 0;
+        QChar letter;
         bool operator==(const FaceKey&) const = default;
     };
     static QPixmap face(const FaceKey& key);
 
     qint16 m_caption = 0;
+    QChar m_letter;
     Colour m_litColor = 255;
     Colour m_backColor = 0;
     int m_size = 105;
