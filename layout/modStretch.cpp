@@ -62,21 +62,10 @@ QSize frameTwips(const QWidget* form) {
             roundHalfEven(Twips::fromPixels(extra.height()))};
 }
 
-} // namespace
-
-qint32 roundHalfEven(double x) {
-    // The default rounding mode sends halves to the even neighbour.
-    return qint32(std::nearbyint(x));
-}
-
-double AtLeastOne(double x) {
-    return x >= 1 ? x : 1.0;
-}
-
-void StretchForm(QWidget* form) {
+// The controls' layout as it is now, measured against a window of the given outer size.
+void record(QWidget* form, QSize outer) {
     stretchList.clear();
     fitted = false;
-    const QSize outer = outerTwips(form);
     origWidth = outer.width();
     origHeight = outer.height();
     recordedFrame = frameTwips(form);
@@ -109,6 +98,25 @@ void StretchForm(QWidget* form) {
         info.Top = recorded(control, "Top");
         stretchList.push_back(info);
     }
+}
+
+} // namespace
+
+qint32 roundHalfEven(double x) {
+    // The default rounding mode sends halves to the even neighbour.
+    return qint32(std::nearbyint(x));
+}
+
+double AtLeastOne(double x) {
+    return x >= 1 ? x : 1.0;
+}
+
+void StretchForm(QWidget* form) {
+    record(form, outerTwips(form));
+}
+
+void StretchFormFor(QWidget* form, QSize clientTwips) {
+    record(form, clientTwips + frameTwips(form));
 }
 
 StretchValues scaleRecord(const StretchInfo& info, double widthRatio, double heightRatio) {

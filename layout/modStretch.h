@@ -43,6 +43,10 @@ struct StretchValues {
 };
 
 void StretchForm(QWidget* form);
+// Records the controls as they are placed now, for a client area of the given size in twips (the
+// window's frame added), whatever size the window has: a board laid out afresh at its design size
+// while shown larger is then scaled to the window by ResizeForm or FitForm.
+void StretchFormFor(QWidget* form, QSize clientTwips);
 void ResizeForm(QWidget* form);
 // Full screen: the recorded layout scaled by one ratio in both directions, the smaller of the
 // two, and centred in the window, so the board keeps its proportions and the window background
