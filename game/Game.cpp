@@ -56,9 +56,11 @@ Game::Game(const GameRules& rules) {
     newGame(rules);
 }
 
-Effects Game::newGame(const GameRules& rules) {
+Effects Game::newGame(const GameRules& rules, std::array<int, 2> scores) {
     m_rules = rules;
     m_state = GameState{};
+    for (std::size_t team = 0; team < scores.size(); ++team)
+        m_state.score.at(team) = std::clamp(scores.at(team), 0, MaxScore);
     m_state.timeoutsLeft = {m_rules.timeoutsFirstHalf, m_rules.timeoutsFirstHalf};
     m_undo.clear();
     m_redo.clear();

@@ -110,8 +110,9 @@ public:
     int undoDepth() const { return static_cast<int>(m_undo.size()); }
     int redoDepth() const { return static_cast<int>(m_redo.size()); }
 
-    // A fresh game under these rules, history empty: returns what the clocks load for period 1.
-    Effects newGame(const GameRules& rules);
+    // A fresh game under these rules, history empty, with the scores given (those on show when the
+    // board changes over mid-game): returns what the clocks load for period 1.
+    Effects newGame(const GameRules& rules, std::array<int, 2> scores = {});
 
     // Applies one command. Undo gives back the state before the last step, loads the clocks that step
     // loaded with the values they had before it (stopped) and ends a timeout countdown it started;

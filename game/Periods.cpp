@@ -35,8 +35,7 @@ QString periodText(const GameRules& rules, int period) {
 
 QString periodReading(const GameRules& rules, int period) {
     const int overtime = overtimeNumber(rules, period);
-    return overtime == 0 ? QStringLiteral("Period %1").arg(period)
-                         : QStringLiteral("Period, overtime %1").arg(overtime);
+    return overtime == 0 ? QString::number(period) : QStringLiteral("overtime %1").arg(overtime);
 }
 
 } // namespace game

@@ -26,7 +26,7 @@ Currency playingLength(const GameRules& rules, int period);
 // The period on a two-character display: "1" to "9", overtime "O1" to "O9", then "OT".
 QString periodText(const GameRules& rules, int period);
 
-// The period as a screen reader says it: "Period 3", "Period, overtime 1".
+// The period display's value as a screen reader says it after its name "Period": "3", "overtime 1".
 QString periodReading(const GameRules& rules, int period);
 
 } // namespace game

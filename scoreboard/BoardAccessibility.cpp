@@ -1,6 +1,7 @@
 #include "scoreboard/BoardAccessibility.h"
 
 #include "platform/Accessible.h"
+#include "scoreboard/GameBoard.h"
 #include "scoreboard/frmScoreboard.h"
 
 #include <QAccessible>
@@ -56,8 +57,14 @@ BoardAccessibility::BoardAccessibility(frmScoreboard* board) : QObject(board), m
                               frmScoreboard::MaxScore),
         new AccessibleReading(board->picVisitorScore, readingOf(board->pledVisitorScore), 0,
                               frmScoreboard::MaxScore),
-        new AccessibleReading(board->pledPeriod[0], readingOf(board->pledPeriod), 0,
-                              frmScoreboard::MaxPeriod),
+        // The Game board's period reads "overtime 1" once past the last period.
+        new AccessibleReading(
+            board->pledPeriod[0],
+            [&shown, digits = readingOf(board->pledPeriod)] {
+                const GameBoard* game = shown.gameBoard();
+                return game && game->active() ? game->periodReading() : digits();
+            },
+            0, frmScoreboard::MaxPeriod),
     };
     const QStringList displayNames{tr("Game clock"), tr("Home score"), tr("Visitor score"), tr("Period")};
     for (qsizetype i = 0; i < m_readings.size(); ++i) {

@@ -6,11 +6,14 @@
 #include "clock/ClockTick.h"
 #include "clock/TimeSource.h"
 #include "clock/modCount.h"
+#include "gamesettings/frmGameSettings.h"
 #include "layout/ColorApply.h"
 #include "layout/modStretch.h"
 #include "scoreboard/BoardAccessibility.h"
+#include "scoreboard/GameBoard.h"
 #include "scoreboard/KeyCommands.h"
 #include "scoreboard/modShowDigits.h"
+#include "settings/GameSettingsStore.h"
 #include "settings/WindowPlace.h"
 #include "settings/frmOptions.h"
 #include "state/Twips.h"
@@ -27,9 +30,6 @@
 
 namespace {
 
-// Design size of the client area, in twips.
-constexpr int DesignWidth = 9480;
-constexpr int DesignHeight = 6795;
 // The clock display's entry: counter slot 0, counting down, at most 99:59.
 constexpr qint16 GameSlot = 0;
 constexpr qint32 CountDown = 0;
@@ -126,6 +126,8 @@ frmScoreboard::frmScoreboard(QWidget* parent)
 
     createDisplays();
     createRings();
+    // Takes the Standard board's places as they are created, to go back to them.
+    m_gameBoard = new GameBoard(this);
     connectControls();
 
     resize(Twips::toPixels(DesignWidth), Twips::toPixels(DesignHeight));
@@ -137,6 +139,7 @@ frmScoreboard::frmScoreboard(QWidget* parent)
     m_twelveHourClock = ClockTick::localeUsesTwelveHour();
     Form_Load();
     m_accessibility = new BoardAccessibility(this);
+    m_gameBoard->applySettings(modSettings::LoadGameSettings());
 }
 
 frmScoreboard::~frmScoreboard() {
@@ -273,9 +276,18 @@ void frmScoreboard::connectControls() {
     digitEntry(pledHomeScore, MaxScore);
     digitEntry(pledVisitorScore, MaxScore);
     digitEntry(pledPeriod, MaxPeriod);
+    // The game, when there is one, takes up what an entry did: after it, as it is connected later.
+    for (const ControlGroup<PolyLED>* score : {&pledHomeScore, &pledVisitorScore})
+        for (PolyLED* element : *score)
+            connect(element, &PolyLED::KeyPress, m_gameBoard, &GameBoard::scoreKeyed);
+    connect(pledPeriod[0], &PolyLED::KeyPress, m_gameBoard, &GameBoard::periodKeyed);
     for (PolyLED* element : pledTime)
         connect(element, &PolyLED::KeyPress, this, [this, dispatch](int, qint16 key) {
+            // Read at one instant before and after: only a load the entry made differs.
+            const qint64 now = Clock::source().monotonicUs();
+            const Currency before = modCount::ReadCountAt(GameSlot, now);
             modCount::CountKeyPress(dispatch, pledTime, key, MaxClockEntry, CountDown, GameSlot, shpTime);
+            m_gameBoard->gameClockLoaded(before, modCount::ReadCountAt(GameSlot, now));
             // An entry loads the clock; a 0 entered must still sound the buzzer on the next tick.
             requestTick();
         });
@@ -288,6 +300,13 @@ void frmScoreboard::connectControls() {
     // Esc is the leaving key of full screen only; elsewhere it goes on to the focused display.
     m_leaveFullScreen->setEnabled(false);
     connect(m_leaveFullScreen, &QShortcut::activated, this, &frmScoreboard::leaveFullScreen);
+    connect(new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_G), this), &QShortcut::activated, this,
+            &frmScoreboard::GameSettingsCommand);
+    // A command the game refused is told to the operator's window, never on the board itself.
+    connect(m_gameBoard, &GameBoard::refusalChanged, this, [this](const QString& why) {
+        setWindowTitle(why.isEmpty() ? QStringLiteral("Courtvane Standard")
+                                     : tr("Courtvane Standard - %1").arg(why));
+    });
 
     connect(imgPossH, &Image::clicked, this, &frmScoreboard::imgPossH_Click);
     connect(imgPossV, &Image::clicked, this, &frmScoreboard::imgPossV_Click);
@@ -354,6 +373,7 @@ void frmScoreboard::UpdateFormColors() {
         parts.ring->setColor(BorderColor);
     UpdatePoss();
     UpdateBonus();
+    m_gameBoard->updateColors();
 }
 
 void frmScoreboard::UpdatePoss() {
@@ -385,21 +405,29 @@ void frmScoreboard::UpdateBonus() {
 }
 
 void frmScoreboard::imgPossH_Click() {
+    if (m_gameBoard->active())
+        return m_gameBoard->possessionClicked(game::Home);
     LitPoss = LitPoss == 1 ? 0 : 1;
     UpdatePoss();
 }
 
 void frmScoreboard::imgPossV_Click() {
+    if (m_gameBoard->active())
+        return m_gameBoard->possessionClicked(game::Visitor);
     LitPoss = LitPoss == 2 ? 0 : 2;
     UpdatePoss();
 }
 
 void frmScoreboard::imgBonusH_Click() {
+    if (m_gameBoard->active())
+        return m_gameBoard->bonusClicked(game::Home);
     LitBonusH = Flag(~LitBonusH);
     UpdateBonus();
 }
 
 void frmScoreboard::imgBonusV_Click() {
+    if (m_gameBoard->active())
+        return m_gameBoard->bonusClicked(game::Visitor);
     LitBonusV = Flag(~LitBonusV);
     UpdateBonus();
 }
@@ -407,18 +435,23 @@ void frmScoreboard::imgBonusV_Click() {
 void frmScoreboard::AllKeyPress(KeyCode KeyAscii) {
     switch (commandForKey(KeyAscii)) {
     case KeyCommand::StartStop:
-        if (modCount::IsCounting(GameSlot))
+        if (m_gameBoard->active())
+            m_gameBoard->startStop();
+        else if (modCount::IsCounting(GameSlot))
             stopGameClock();
         else
             modCount::StartCount(GameSlot);
         requestTick();
         break;
-    case KeyCommand::Reset:
+    case KeyCommand::Reset: {
         stopGameClock();
+        const Currency before = modCount::ReadCount(GameSlot);
         modCount::SetCount(modBasketball::ResetTime, CountDown, GameSlot);
         modCount::ShowCount(modCount::ReadCount(GameSlot), pledTime, shpTime);
+        m_gameBoard->gameClockLoaded(before, modBasketball::ResetTime);
         requestTick();
         break;
+    }
     case KeyCommand::ClockSwitch:
         ClockTime = Flag(~ClockTime);
         requestTick();
@@ -454,8 +487,18 @@ void frmScoreboard::OptionsCommand() {
     mmcBuzzer->setCommand(QStringLiteral("Open"));
 }
 
+void frmScoreboard::GameSettingsCommand() {
+    // What was confirmed holds for this session even when the store could not keep it.
+    game::GameSettings chosen;
+    if (frmGameSettings::showModal(this, chosen))
+        m_gameBoard->applySettings(chosen);
+}
+
 void frmScoreboard::stopGameClock() {
-    if (modCount::IsCounting(GameSlot)) {
+    // On the Game board the shot clock stops with it.
+    if (m_gameBoard->active())
+        m_gameBoard->stopClocks(Clock::source().monotonicUs());
+    else if (modCount::IsCounting(GameSlot)) {
         modCount::ReadCount(GameSlot);
         modCount::StopCount(GameSlot);
     }
@@ -466,10 +509,9 @@ void frmScoreboard::requestTick() {
 }
 
 void frmScoreboard::tmrClock_Timer() {
-    // Taken before the read: should a tenth fall due in between, the next tick comes early rather
-    // than a tenth late.
+    // Every clock is read at this one instant, so that none shows a tenth the others do not.
     const qint64 readUs = Clock::source().monotonicUs();
-    const Currency gameClock = modCount::ReadCount(GameSlot);
+    const Currency gameClock = modCount::ReadCountAt(GameSlot, readUs);
     // The local time only when shown: reading it costs a look at the system's time zone.
     int localMs = 0;
     if (ClockTime) {
@@ -481,16 +523,19 @@ void frmScoreboard::tmrClock_Timer() {
     }
     if (ClockTick::buzzerDue(gameClock, BuzzerSounded))
         Buzzer();
+    const std::optional<int> gameWait = m_gameBoard->tick(readUs, gameClock);
     m_accessibility->announce();
-    aimTick(readUs, gameClock, localMs);
+    aimTick(readUs, gameClock, localMs, gameWait);
 }
 
-void frmScoreboard::aimTick(qint64 readUs, Currency gameClock, int localMs) {
+void frmScoreboard::aimTick(qint64 readUs, Currency gameClock, int localMs, std::optional<int> gameWait) {
     const std::optional<qint64> runStart = modCount::RunStartUs(GameSlot);
     const std::optional<int> wait = ClockTick::msUntilNextChange(
         {gameClock, runStart ? std::optional<qint64>(readUs - *runStart) : std::nullopt,
          ClockTime != FlagFalse, localMs});
-    if (wait)
+    if (gameWait && (!wait || *gameWait < *wait))
+        tmrClock->start(*gameWait);
+    else if (wait)
         tmrClock->start(*wait);
     else
         tmrClock->stop();
@@ -531,12 +576,13 @@ QString frmScoreboard::closeQuestion() {
 }
 
 GameSnapshot frmScoreboard::game() const {
+    // The Game board's period counts on into overtime, which its display shows as a mark.
     return {modCount::IsCounting(GameSlot) != FlagFalse,
             modCount::ReadCount(GameSlot),
             modBasketball::ResetTime,
             shownValue(pledHomeScore),
             shownValue(pledVisitorScore),
-            shownValue(pledPeriod)};
+            m_gameBoard->active() ? m_gameBoard->game().state().period : shownValue(pledPeriod)};
 }
 
 void frmScoreboard::closeEvent(QCloseEvent* event) {

@@ -18,6 +18,7 @@
 #include <array>
 
 class BoardAccessibility;
+class GameBoard;
 
 // The board: title, team names and scores, game clock, period, possession and bonus lamps.
 // Its whole client area is shown to players and spectators; the operator drives it from the
@@ -30,6 +31,9 @@ public:
     // The highest value the digit entry takes on a score and on the period.
     static constexpr qint16 MaxScore = 199;
     static constexpr qint16 MaxPeriod = 9;
+    // The design size of the client area, in twips, that every layout is drawn for.
+    static constexpr int DesignWidth = 9480;
+    static constexpr int DesignHeight = 6795;
 
     explicit frmScoreboard(QWidget* parent = nullptr);
     ~frmScoreboard() override;
@@ -43,6 +47,13 @@ public:
     void UpdatePoss();
     // The "o" key: the options dialog, then labels, colours, layout and sound device afresh.
     void OptionsCommand();
+    // Ctrl+G: the game settings, then the board in the layout and with the rules they give.
+    void GameSettingsCommand();
+
+    // The Game board beside the Standard one: it does nothing while the Standard board is shown.
+    GameBoard* gameBoard() const { return m_gameBoard; }
+    // Lays the recorded layout out on the window as it is now: fitted in full screen, else stretched.
+    void relayout();
 
     // Runs one tick of the clock timer: reads the game clock, draws it (or the time of day),
     // sounds the buzzer once when the game clock has run out, and aims the timer at the next
@@ -125,13 +136,12 @@ private:
     void connectControls();
     void placeWindow();
     void saveWindowPlace() const;
-    void relayout();
     void showFocusRings();
     void Form_Load();
     // Stops a running game clock at the time that really passed: the tick reads it only when
     // the display can change, so its latest read may be older than the stop.
     void stopGameClock();
-    void aimTick(qint64 readUs, Currency gameClock, int localMs);
+    void aimTick(qint64 readUs, Currency gameClock, int localMs, std::optional<int> gameWait);
     void mmcBuzzer_Done();
     void imgPossH_Click();
     void imgPossV_Click();
@@ -142,4 +152,5 @@ private:
     std::array<DisplayParts, 4> m_displays{};
     QShortcut* const m_leaveFullScreen;
     BoardAccessibility* m_accessibility = nullptr;
+    GameBoard* m_gameBoard = nullptr;
 };

@@ -56,6 +56,7 @@ private Q_SLOTS:
     void slotsOutsideTheRangeAreNoOps_data();
     void slotsOutsideTheRangeAreNoOps();
     void slotsAreIndependent();
+    void slotsStartedAtOneInstantCountTogether();
 };
 
 void TestCounter::neverStartedSlotReadsItsLimit() {
@@ -308,6 +309,22 @@ void TestCounter::slotsAreIndependent() {
     QCOMPARE(ReadCount(0), seconds(597));
     QCOMPARE(ReadCount(4), seconds(297));
     QCOMPARE(IsCounting(4), FlagTrue);
+}
+
+void TestCounter::slotsStartedAtOneInstantCountTogether() {
+    ManualTime time;
+    SetCount(seconds(600), 0, 0);
+    SetCount(seconds(24), 0, 1);
+    const qint64 start = time.monotonicUs();
+    StartCountAt(0, start);
+    // A start given ahead of time holds the slot's value until then.
+    StartCountAt(1, start + 100'000);
+    QCOMPARE(ReadCountAt(1, start + 50'000), seconds(24));
+    for (const qint64 us : {150'000, 199'999, 200'000, 7'654'321}) {
+        const Currency game = ReadCountAt(0, start + us);
+        const Currency shot = ReadCountAt(1, start + us);
+        QCOMPARE(seconds(600) - game, seconds(24) - shot + seconds(0.1));
+    }
 }
 
 QTEST_GUILESS_MAIN(TestCounter)

@@ -317,7 +317,7 @@ void TestGameRules::periodSequence() {
         const int overtime = period - rules.periods;
         QCOMPARE(overtimeNumber(rules, period), std::max(0, overtime));
         QCOMPARE(periodReading(rules, period),
-                 overtime > 0 ? u"Period, overtime %1"_qs.arg(overtime) : u"Period %1"_qs.arg(period));
+                 overtime > 0 ? u"overtime %1"_qs.arg(overtime) : QString::number(period));
         ++period;
     }
 }
@@ -325,23 +325,27 @@ void TestGameRules::periodSequence() {
 void TestGameRules::shotClockText_data() {
     QTest::addColumn<double>("value");
     QTest::addColumn<QString>("shown");
+    // Milliseconds until the face can change, read 30 ms into a tenth of a run; -1 for never.
+    QTest::addColumn<int>("wait");
 
-    QTest::newRow("24") << 24.0 << "24";
-    QTest::newRow("23.9 rounds up") << 23.9 << "24";
-    QTest::newRow("23.0") << 23.0 << "23";
-    QTest::newRow("5.1") << 5.1 << "6";
-    QTest::newRow("5.0") << 5.0 << "5";
-    QTest::newRow("4.9") << 4.9 << "4.9";
-    QTest::newRow("0.1") << 0.1 << "0.1";
-    QTest::newRow("0") << 0.0 << "0.0";
-    QTest::newRow("below 0") << -1.0 << "0.0";
-    QTest::newRow("99") << 99.0 << "99";
+    QTest::newRow("24") << 24.0 << "24" << 970;
+    QTest::newRow("23.9 rounds up") << 23.9 << "24" << 870;
+    QTest::newRow("23.0") << 23.0 << "23" << 970;
+    QTest::newRow("5.1") << 5.1 << "6" << 70;
+    QTest::newRow("5.0") << 5.0 << "5" << 70;
+    QTest::newRow("4.9") << 4.9 << "4.9" << 70;
+    QTest::newRow("0.1") << 0.1 << "0.1" << 70;
+    QTest::newRow("0") << 0.0 << "0.0" << -1;
+    QTest::newRow("below 0") << -1.0 << "0.0" << -1;
+    QTest::newRow("99") << 99.0 << "99" << 970;
 }
 
 void TestGameRules::shotClockText() {
     QFETCH(double, value);
     QFETCH(QString, shown);
+    QFETCH(int, wait);
     QCOMPARE(game::shotClockText(seconds(value)), shown);
+    QCOMPARE(game::msUntilFaceChange(seconds(value), 4'000'030'000).value_or(-1), wait);
 }
 
 void TestGameRules::shotClockBlank_data() {

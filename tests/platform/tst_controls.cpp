@@ -80,6 +80,7 @@ class tst_Controls : public QObject {
 private Q_SLOTS:
     void ledCaptionNumber_data();
     void ledCaptionNumber();
+    void ledLetter();
     void ledCaptionText_data();
     void ledCaptionText();
 
@@ -135,6 +136,29 @@ void tst_Controls::ledCaptionNumber() {
     led.setCaption(5);
     led.setProperty("Caption", written);
     QCOMPARE(led.property("Caption").toInt(), read);
+}
+
+void tst_Controls::ledLetter() {
+    PolyLED led(nullptr, QStringLiteral("pledTest"));
+    const auto face = [&led] {
+        QImage image(led.size(), QImage::Format_RGB32);
+        QPainter painter(&image);
+        PolyLED::paintFace(painter, led.size(), led.caption(), led.litColor(), led.backColor(), led.letter());
+        return image;
+    };
+    led.setCaption(0);
+    const QImage zero = face();
+    // The lower box of "o" is not the full "0", and either case shows it.
+    led.setLetter(u'O');
+    QCOMPARE(led.letter(), QChar(u'o'));
+    QCOMPARE(led.caption(), qint16(-1));
+    QVERIFY(face() != zero);
+    led.setLetter(u'x');
+    QVERIFY(led.letter().isNull());
+    led.setLetter(u't');
+    led.setCaption(0);
+    QVERIFY(led.letter().isNull());
+    QCOMPARE(face(), zero);
 }
 
 void tst_Controls::ledCaptionText_data() {
