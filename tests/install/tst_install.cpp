@@ -53,7 +53,7 @@ void TestInstall::holdsFile_data() {
 
     const QString resources = QStringLiteral(COURTVANE_SOURCE_DIR "/resources/");
     QTest::newRow("program") << QStringLiteral("bin/courtvane") << QString();
-    for (const char* file : {"buzzer.wav", "courtvanehelpfile.rtf"}) {
+    for (const char* file : {"buzzer.wav", "horn.wav", "courtvanehelpfile.rtf"}) {
         QTest::newRow(file) << QStringLiteral("share/courtvane/") + QLatin1String(file)
                             << resources + QLatin1String(file);
     }

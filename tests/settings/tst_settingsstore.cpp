@@ -1,3 +1,4 @@
+#include "settings/GameSettingsStore.h"
 #include "settings/SettingsStore.h"
 #include "settings/SettingsTable.h"
 #include "settings/WindowPlace.h"
@@ -7,6 +8,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QRegularExpression>
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QTest>
@@ -84,6 +86,10 @@ private slots:
     // The board's place, kept beside the store
     void windowPlaceFileIsUsedOnlyWhenSafe_data();
     void windowPlaceFileIsUsedOnlyWhenSafe();
+
+    // The game's own section, beside the sixteen
+    void gameSectionBesideTheSixteen_data();
+    void gameSectionBesideTheSixteen();
 
 private:
     QString storeFile() const { return m_dir.filePath(QStringLiteral("Courtvane.conf")); }
@@ -527,6 +533,50 @@ void TestSettingsStore::windowPlaceFileIsUsedOnlyWhenSafe() {
     }
     QCOMPARE(fingerprint(file) == before, !used);
     QFileInfo(file).isDir() ? QDir(file).removeRecursively() : QFile::remove(file);
+}
+
+void TestSettingsStore::gameSectionBesideTheSixteen_data() {
+    QTest::addColumn<bool>("usable");
+    QTest::addColumn<int>("result");
+
+    QTest::newRow("usable store") << true << int(modSettings::SaveResult::Saved);
+    QTest::newRow("directory in the file's place") << false << int(modSettings::SaveResult::StoreNotAFile);
+}
+
+void TestSettingsStore::gameSectionBesideTheSixteen() {
+    QFETCH(bool, usable);
+    QFETCH(int, result);
+
+    const auto sixteen = [] {
+        QSettings raw(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("Courtvane"));
+        QStringList texts;
+        for (const QString& key : raw.allKeys())
+            texts << key + u'=' + raw.value(key).toString();
+        return texts.filter(QRegularExpression(u"^(Color|Key|Text)Settings/"_qs));
+    };
+    modSettings::LoadSettings();
+    modBasketball::HomeText = QStringLiteral("Hawks");
+    QCOMPARE(modSettings::SaveSettings(), modSettings::SaveResult::Saved);
+    const QStringList before = sixteen();
+    QCOMPARE(before.size(), 16);
+    if (!usable) {
+        QVERIFY(QFile::remove(storeFile()));
+        QVERIFY(makeHostile("directory", storeFile()));
+    }
+
+    game::GameSettings custom;
+    custom.layout = game::Layout::Game;
+    custom.preset = game::RulesPreset::Custom;
+    custom.rules.periods = 6;
+    custom.rules.shotClockFull = Currency::fromSeconds(30);
+    custom.rules.foulReset = game::FoulReset::EachHalf;
+    custom.hornFile = QStringLiteral("/srv/horns/shot clock.wav");
+    QCOMPARE(modSettings::LoadGameSettings(), game::GameSettings{});
+    QCOMPARE(int(modSettings::SaveGameSettings(custom)), result);
+    QCOMPARE(modSettings::LoadGameSettings(), usable ? custom : game::GameSettings{});
+    QCOMPARE(sixteen(), usable ? before : QStringList{});
+    QCOMPARE(fingerprint(storeFile()) == QStringLiteral("directory"), !usable);
+    QDir(storeFile()).removeRecursively();
 }
 
 QTEST_GUILESS_MAIN(TestSettingsStore)
