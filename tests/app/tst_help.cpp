@@ -253,6 +253,9 @@ void TestHelp::loadsTheHelpFile_data() {
     QTest::newRow("options keys") << "Choose Key";
     QTest::newRow("apostrophe escape") << QStringLiteral("program\u2019s folder");
     QTest::newRow("quote escapes") << QStringLiteral("\u201CChoose Key\u201D");
+    QTest::newRow("game settings") << "Game Settings";
+    QTest::newRow("game key") << "Turn the possession arrow";
+    QTest::newRow("redo key") << "Ctrl+Shift+Z";
 }
 
 void TestHelp::loadsTheHelpFile() {
@@ -271,6 +274,8 @@ void TestHelp::headingsAreBoldAndLarger_data() {
                                  << "Press the space bar to abandon";
     QTest::newRow("lamps") << "Possession and bonus lamps"
                            << "Resetting the clock, changing the period";
+    QTest::newRow("game keys") << "Game keys"
+                               << "Shot clock to short";
 }
 
 void TestHelp::headingsAreBoldAndLarger() {
