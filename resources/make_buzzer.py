@@ -65,20 +65,24 @@ def render():
         tone = (0.45 * square(phase_low, low_harmonics) + 0.30 * sawtooth(phase_low, low_harmonics)
                 + 0.35 * square(phase_high, high_harmonics))
         samples.append((tone + NOISE * rng.uniform(-1.0, 1.0)) * envelope(t))
+    return samples
+
+
+def write_peak_normalised(path, samples):
+    """Scales the sound so that its peak stands at PEAK_DBFS and writes it as 16-bit mono PCM."""
     peak = max(abs(s) for s in samples)
     scale = 10 ** (PEAK_DBFS / 20) * 32767 / peak
-    return [int(round(s * scale)) for s in samples]
+    with wave.open(path, "wb") as out:
+        out.setnchannels(1)
+        out.setsampwidth(2)
+        out.setframerate(RATE)
+        out.writeframes(struct.pack("<%dh" % len(samples), *(int(round(s * scale)) for s in samples)))
 
 
 def main():
     here = os.path.dirname(os.path.abspath(__file__))
     path = sys.argv[1] if len(sys.argv) > 1 else os.path.join(here, "buzzer.wav")
-    samples = render()
-    with wave.open(path, "wb") as out:
-        out.setnchannels(1)
-        out.setsampwidth(2)
-        out.setframerate(RATE)
-        out.writeframes(struct.pack("<%dh" % len(samples), *samples))
+    write_peak_normalised(path, render())
 
 
 if __name__ == "__main__":

@@ -12,11 +12,11 @@ Usage: make_horn.py [output path]   (default: horn.wav beside this script)
 
 import math
 import os
-import struct
 import sys
-import wave
 
-RATE = 44100
+# The buzzer's script lies beside this one; its rate and peak level are the horn's too.
+from make_buzzer import RATE, harmonics_below_nyquist, write_peak_normalised
+
 DURATION = 1.0
 LOW = 587.33
 HIGH = 739.99
@@ -27,11 +27,6 @@ GAP_LEVEL = 0.25
 PULSE_EDGE = 0.012
 ATTACK = 0.010
 RELEASE = 0.040
-PEAK_DBFS = -1.0
-
-
-def harmonics_below_nyquist(frequency):
-    return max(1, int((RATE / 2 * 0.9) // frequency))
 
 
 def sawtooth(phase, harmonics):
@@ -71,20 +66,13 @@ def render():
         tone = 0.55 * sawtooth(2 * math.pi * LOW * t, low_harmonics) + 0.45 * sawtooth(
             2 * math.pi * HIGH * t, high_harmonics)
         samples.append(tone * envelope(t))
-    peak = max(abs(s) for s in samples)
-    scale = 10 ** (PEAK_DBFS / 20) * 32767 / peak
-    return [int(round(s * scale)) for s in samples]
+    return samples
 
 
 def main():
     here = os.path.dirname(os.path.abspath(__file__))
     path = sys.argv[1] if len(sys.argv) > 1 else os.path.join(here, "horn.wav")
-    samples = render()
-    with wave.open(path, "wb") as out:
-        out.setnchannels(1)
-        out.setsampwidth(2)
-        out.setframerate(RATE)
-        out.writeframes(struct.pack("<%dh" % len(samples), *samples))
+    write_peak_normalised(path, render())
 
 
 if __name__ == "__main__":

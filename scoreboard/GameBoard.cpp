@@ -29,26 +29,6 @@ constexpr qint16 GameSlot = 0;
 constexpr qint32 CountDown = 0;
 constexpr qint64 UsPerTenth = 100'000;
 
-int shownValue(const ControlGroup<PolyLED>& display) {
-    int value = 0;
-    int place = 1;
-    for (const PolyLED* element : display) {
-        if (element->caption() > 0)
-            value += element->caption() * place;
-        place *= 10;
-    }
-    return value;
-}
-
-// Shows a number on a display of digits that run from the units up, its leading zeros dark.
-void showNumber(const ControlGroup<PolyLED>& unitsFirst, int value) {
-    int rest = value;
-    for (int i = 0; i < unitsFirst.Count(); ++i) {
-        unitsFirst[i]->setCaption(i == 0 || rest > 0 ? rest % 10 : -1);
-        rest /= 10;
-    }
-}
-
 } // namespace
 
 GameBoard::GameBoard(frmScoreboard* board)
@@ -109,8 +89,8 @@ void GameBoard::applySettings(const game::GameSettings& settings) {
         return;
     if (layoutChanged || rulesChanged) {
         // A new game, with the scores on show: changing over mid-game loses no points.
-        const std::array<int, 2> scores{shownValue(m_board.pledHomeScore),
-                                        shownValue(m_board.pledVisitorScore)};
+        const std::array<int, 2> scores{modShowDigits::ShownValue(m_board.pledHomeScore),
+                                        modShowDigits::ShownValue(m_board.pledVisitorScore)};
         modCount::SetCount(Currency(), CountDown, TimeoutSlot);
         m_timeoutRunning = false;
         applyEffects(m_game.newGame(m_settings.rules, scores), false);
@@ -380,7 +360,8 @@ void GameBoard::gameClockLoaded(Currency before, Currency after) {
 void GameBoard::scoreKeyed() {
     if (!active())
         return;
-    const std::array<int, 2> shown{shownValue(m_board.pledHomeScore), shownValue(m_board.pledVisitorScore)};
+    const std::array<int, 2> shown{modShowDigits::ShownValue(m_board.pledHomeScore),
+                                   modShowDigits::ShownValue(m_board.pledVisitorScore)};
     for (const Team team : {Home, Visitor})
         if (shown[team] != m_game.state().score[team])
             dispatch(Action(team == Home ? Command::SetHomeScore : Command::SetVisitorScore, shown[team]));
@@ -407,8 +388,8 @@ void GameBoard::showGame() {
     if (!active() || !m_shotFrame)
         return;
     const game::GameState& s = m_game.state();
-    showNumber(m_board.pledHomeScore, s.score[Home]);
-    showNumber(m_board.pledVisitorScore, s.score[Visitor]);
+    modShowDigits::ShowValue(m_board.pledHomeScore, s.score[Home]);
+    modShowDigits::ShowValue(m_board.pledVisitorScore, s.score[Visitor]);
     m_board.LitBonusH = s.bonus[Home] ? FlagTrue : FlagFalse;
     m_board.LitBonusV = s.bonus[Visitor] ? FlagTrue : FlagFalse;
     m_board.LitPoss = qint16(s.arrow == game::Arrow::Home ? 1 : s.arrow == game::Arrow::Visitor ? 2 : 0);

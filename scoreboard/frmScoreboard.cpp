@@ -71,16 +71,6 @@ PolyLED* digit(QWidget* parent, ControlGroup<PolyLED>& group, double left, doubl
 }
 
 // The number a score or period display shows; dark digits count for nothing.
-int shownValue(const ControlGroup<PolyLED>& display) {
-    int value = 0;
-    int place = 1;
-    for (const PolyLED* element : display) {
-        if (element->caption() > 0)
-            value += element->caption() * place;
-        place *= 10;
-    }
-    return value;
-}
 
 QScreen* screenNamed(const QString& name) {
     for (QScreen* screen : QGuiApplication::screens())
@@ -580,9 +570,10 @@ GameSnapshot frmScoreboard::game() const {
     return {modCount::IsCounting(GameSlot) != FlagFalse,
             modCount::ReadCount(GameSlot),
             modBasketball::ResetTime,
-            shownValue(pledHomeScore),
-            shownValue(pledVisitorScore),
-            m_gameBoard->active() ? m_gameBoard->game().state().period : shownValue(pledPeriod)};
+            modShowDigits::ShownValue(pledHomeScore),
+            modShowDigits::ShownValue(pledVisitorScore),
+            m_gameBoard->active() ? m_gameBoard->game().state().period
+                                  : modShowDigits::ShownValue(pledPeriod)};
 }
 
 void frmScoreboard::closeEvent(QCloseEvent* event) {

@@ -145,4 +145,23 @@ void clearTypedDigits() {
     TypedDisplay.clear();
 }
 
+int ShownValue(const ControlGroup<PolyLED>& unitsFirst) {
+    int value = 0;
+    int place = 1;
+    for (const PolyLED* element : unitsFirst) {
+        if (element->caption() > 0)
+            value += element->caption() * place;
+        place *= 10;
+    }
+    return value;
+}
+
+void ShowValue(const ControlGroup<PolyLED>& unitsFirst, int value) {
+    int rest = value;
+    for (int i = 0; i < unitsFirst.Count(); ++i) {
+        unitsFirst[i]->setCaption(i == 0 || rest > 0 ? rest % 10 : -1);
+        rest /= 10;
+    }
+}
+
 } // namespace modShowDigits

@@ -27,6 +27,11 @@ void DigitKeyPress(const KeyDispatcher& dispatch, const ControlGroup<PolyLED>& d
 void ApplyDigitEntry(const ControlGroup<PolyLED>& display, const QString& entry, qint16 minValue,
                      qint16 maxValue);
 
+// The number a display shows, its digits running from the units up; dark digits count for nothing.
+int ShownValue(const ControlGroup<PolyLED>& unitsFirst);
+// Shows a number of at most as many digits as the display has, its leading zeros dark.
+void ShowValue(const ControlGroup<PolyLED>& unitsFirst, int value);
+
 // The whole part, rounded down, of the number the text begins with: an optional sign, digits and
 // an optional decimal point with more digits, read from the left up to the first character that
 // cannot continue it. Empty when no digit follows the sign. Digit runs too long for a double read
