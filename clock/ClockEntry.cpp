@@ -27,7 +27,7 @@ void append(QChar c) {
 
 } // namespace
 
-void CountKeyPress(const KeyDispatcher& dispatch, const ControlGroup<PolyLED>& digits, KeyCode keyAscii,
+bool CountKeyPress(const KeyDispatcher& dispatch, const ControlGroup<PolyLED>& digits, KeyCode keyAscii,
                    qint32 maxCount, qint32 mode, qint16 slot, const ControlGroup<Shape>& dots) {
     // Command keys keep working while the clock display has the focus.
     if (dispatch)
@@ -45,15 +45,18 @@ void CountKeyPress(const KeyDispatcher& dispatch, const ControlGroup<PolyLED>& d
     if (keyAscii == KeySpace)
         TypedCount.clear();
 
+    bool loaded = false;
     if (!TypedCount.isEmpty() && keyAscii == KeyEnter) {
         const Currency entered = ParseCount(TypedCount);
         if (entered != Currency::fromSeconds(-1) && entered <= Currency::fromSeconds(maxCount)) {
             SetCount(entered, mode, slot);
             modBasketball::ResetTime = entered;
             ShowCount(ReadCount(slot), digits, dots);
+            loaded = true;
         }
         TypedCount.clear();
     }
+    return loaded;
 }
 
 QString typedCount() {

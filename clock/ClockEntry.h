@@ -12,8 +12,8 @@ namespace modCount {
 using KeyDispatcher = std::function<void(KeyCode)>;
 
 // Runs one key typed on the clock display. Every key first goes to dispatch (the board's
-// keyboard commands); then the entry takes it.
-void CountKeyPress(const KeyDispatcher& dispatch, const ControlGroup<PolyLED>& digits, KeyCode keyAscii,
+// keyboard commands); then the entry takes it. Returns whether the key loaded the slot.
+bool CountKeyPress(const KeyDispatcher& dispatch, const ControlGroup<PolyLED>& digits, KeyCode keyAscii,
                    qint32 maxCount, qint32 mode, qint16 slot, const ControlGroup<Shape>& dots);
 
 // The entry typed so far, and forgetting it (as at program start).

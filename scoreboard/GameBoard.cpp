@@ -348,13 +348,13 @@ void GameBoard::startStop() {
 }
 
 void GameBoard::gameClockLoaded(Currency before, Currency after) {
-    if (!active() || before == after)
+    if (!active())
         return;
-    // The clock already shows the new value; the step records what it had before.
-    m_game.dispatch(Action(Command::LoadGameClock, 0, after), {before, modCount::ReadCount(ShotSlot)});
     // The game clock stands after a load; the shot clock stops with it.
-    if (!modCount::IsCounting(GameSlot))
-        stopClocks(Clock::source().monotonicUs());
+    stopClocks(Clock::source().monotonicUs());
+    // The clock already shows the new value; the step records what it had before.
+    if (before != after)
+        m_game.dispatch(Action(Command::LoadGameClock, 0, after), {before, modCount::ReadCount(ShotSlot)});
 }
 
 void GameBoard::scoreKeyed() {

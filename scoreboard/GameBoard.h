@@ -54,7 +54,8 @@ public:
     void startStop();
     // Stops both, read at one instant: the reset key and a clock entry stop them together.
     void stopClocks(qint64 nowUs);
-    // The board's reset key or clock entry loaded the game clock: a step that undo takes back.
+    // The board's reset key or clock entry loaded the game clock, which stands: the shot clock stops
+    // with it, and the load is a step that undo takes back.
     void gameClockLoaded(Currency before, Currency after);
     // A key reached a score display, or the period display, whose entry may have changed it.
     void scoreKeyed();

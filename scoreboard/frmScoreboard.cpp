@@ -273,11 +273,9 @@ void frmScoreboard::connectControls() {
     connect(pledPeriod[0], &PolyLED::KeyPress, m_gameBoard, &GameBoard::periodKeyed);
     for (PolyLED* element : pledTime)
         connect(element, &PolyLED::KeyPress, this, [this, dispatch](int, qint16 key) {
-            // Read at one instant before and after: only a load the entry made differs.
-            const qint64 now = Clock::source().monotonicUs();
-            const Currency before = modCount::ReadCountAt(GameSlot, now);
-            modCount::CountKeyPress(dispatch, pledTime, key, MaxClockEntry, CountDown, GameSlot, shpTime);
-            m_gameBoard->gameClockLoaded(before, modCount::ReadCountAt(GameSlot, now));
+            const Currency before = modCount::ReadCount(GameSlot);
+            if (modCount::CountKeyPress(dispatch, pledTime, key, MaxClockEntry, CountDown, GameSlot, shpTime))
+                m_gameBoard->gameClockLoaded(before, modCount::ReadCount(GameSlot));
             // An entry loads the clock; a 0 entered must still sound the buzzer on the next tick.
             requestTick();
         });

@@ -25,6 +25,8 @@ struct ClockDisplay {
     ControlGroup<PolyLED> digits;
     ControlGroup<Shape> dots{QStringLiteral("shpTime")};
     QList<KeyCode> dispatched;
+    // Whether any key loaded the slot.
+    bool loaded = false;
 
     explicit ClockDisplay(const QString& name = QStringLiteral("pledTime")) : digits(name) {
         for (int i = 0; i < 4; ++i)
@@ -34,7 +36,8 @@ struct ClockDisplay {
     }
 
     void press(KeyCode key) {
-        CountKeyPress([this](KeyCode k) { dispatched.append(k); }, digits, key, MaxCount, 0, 0, dots);
+        loaded |=
+            CountKeyPress([this](KeyCode k) { dispatched.append(k); }, digits, key, MaxCount, 0, 0, dots);
     }
 
     // Types a text; "\r" is Enter.
@@ -137,6 +140,8 @@ void TestClockEntry::entersTypedValues() {
     QCOMPARE(IsCounting(0), FlagFalse);
     QCOMPARE(modBasketball::ResetTime, expected);
     QCOMPARE(display.shown(), shown);
+    // No row loads 10:00, the value before.
+    QCOMPARE(display.loaded, expected != Currency::fromSeconds(600));
     if (keys.endsWith(u'\r'))
         QCOMPARE(typedCount(), QString());
 }

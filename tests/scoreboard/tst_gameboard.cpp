@@ -146,6 +146,12 @@ void tst_GameBoard::press(const QString& keys) {
         {"r", {Qt::Key_R, {}}},
     };
     for (const QString& key : keys.split(u' ', Qt::SkipEmptyParts)) {
+        // "5@clock" types 5 and Enter on the clock display, "@clock" Enter alone.
+        if (key.endsWith(u"@clock")) {
+            QTest::keyClicks(m_board->pledTime[0], key.chopped(6));
+            QTest::keyClick(m_board->pledTime[0], Qt::Key_Return);
+            continue;
+        }
         QVERIFY2(names.contains(key), qPrintable(key));
         const auto [code, modifiers] = names.value(key);
         QTest::keyClick(m_board.get(), code, modifiers);
@@ -258,6 +264,8 @@ void tst_GameBoard::shotClockResetsAndRunsAlone_data() {
     QTest::newRow("reset of a stopped clock stands") << "F6" << 2000 << false << false << "14";
     QTest::newRow("F7 stops it alone") << "s F7" << 2000 << true << false << "24";
     QTest::newRow("F7 runs it alone") << "F7" << 1500 << false << true << "23";
+    QTest::newRow("an empty clock entry leaves it running") << "F7 @clock" << 1500 << false << true << "23";
+    QTest::newRow("a clock entry stops it") << "s 5@clock" << 0 << false << false << "24";
     QTest::newRow("game start takes it up") << "F7 s" << 1000 << true << true << "23";
 }
 
