@@ -8,6 +8,7 @@
 #pragma once
 
 #include "sound/SoundDevice.h"
+#include "tests/support/PulseServer.h"
 
 #include <QEventLoop>
 #include <QTimer>
@@ -38,6 +39,17 @@ inline void waitMs(int ms) {
     QEventLoop loop;
     QTimer::singleShot(ms, Qt::PreciseTimer, &loop, &QEventLoop::quit);
     loop.exec();
+}
+
+// Headless unless told otherwise, and with the private sound server running before the application
+// connects to any audio output; false, having said why, when the server does not start.
+inline bool startHeadlessWithSound(PulseServer& server, const char* bench) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    if (server.start())
+        return true;
+    std::fprintf(stderr, "%s: %s\n", bench, qPrintable(server.errorString()));
+    return false;
 }
 
 inline double median(std::vector<double> values) {

@@ -19,7 +19,6 @@
 #include "scoreboard/frmScoreboard.h"
 #include "settings/SettingsStore.h"
 #include "state/modBasketball.h"
-#include "tests/support/PulseServer.h"
 
 #include <QApplication>
 #include <QProcess>
@@ -137,14 +136,9 @@ int lateness(frmScoreboard& board, int seconds, int hogCount, bool sameSession) 
 } // namespace
 
 int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    // The sound server must be running before the application connects to any audio output.
     PulseServer server;
-    if (!server.start()) {
-        std::fprintf(stderr, "bench_expiry: %s\n", qPrintable(server.errorString()));
+    if (!bench::startHeadlessWithSound(server, "bench_expiry"))
         return 1;
-    }
     QApplication app(argc, argv);
     const QStringList arguments = app.arguments();
     const bool late = arguments.size() > 1 && arguments[1] == QLatin1String("--late");

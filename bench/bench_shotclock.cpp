@@ -23,7 +23,6 @@
 #include "settings/GameSettingsStore.h"
 #include "settings/SettingsStore.h"
 #include "state/modBasketball.h"
-#include "tests/support/PulseServer.h"
 
 #include <QApplication>
 #include <QRandomGenerator>
@@ -182,21 +181,17 @@ int agree(frmScoreboard& board, double minutes) {
 } // namespace
 
 int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    // The sound server must be running before the application connects to any audio output.
+    // The store the board reads its game settings from, the bench's alone.
+    QTemporaryDir folder;
     PulseServer server;
-    if (!server.start()) {
-        std::fprintf(stderr, "bench_shotclock: %s\n", qPrintable(server.errorString()));
+    if (!bench::startHeadlessWithSound(server, "bench_shotclock"))
         return 1;
-    }
     QApplication app(argc, argv);
     const QStringList arguments = app.arguments();
     const bool agreeing = arguments.size() > 1 && arguments[1] == QLatin1String("--agree");
     const int first = agreeing ? 2 : 1;
     const bool given = arguments.size() > first;
 
-    QTemporaryDir folder;
     QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, folder.path());
     game::GameSettings settings;
     settings.layout = game::Layout::Game;
