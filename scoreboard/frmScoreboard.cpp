@@ -499,6 +499,7 @@ void frmScoreboard::requestTick() {
 void frmScoreboard::tmrClock_Timer() {
     // Every clock is read at this one instant, so that none shows a tenth the others do not.
     const qint64 readUs = Clock::source().monotonicUs();
+    m_lastTickUs = readUs;
     const Currency gameClock = modCount::ReadCountAt(GameSlot, readUs);
     // The local time only when shown: reading it costs a look at the system's time zone.
     int localMs = 0;

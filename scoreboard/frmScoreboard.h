@@ -59,6 +59,9 @@ public:
     // sounds the buzzer once when the game clock has run out, and aims the timer at the next
     // moment the display can change (none while a stopped game clock is shown).
     void tmrClock_Timer();
+    // The instant the latest tick read the clocks at, in microseconds on the clock source's
+    // monotonic line: what it showed is what the counter slots read at that instant.
+    qint64 lastTickUs() const { return m_lastTickUs; }
     // Has the clock tick run as soon as the board is idle; whatever changes the clock or what the
     // clock display shows asks for it, as the tick sleeps while nothing on the display can change.
     void requestTick();
@@ -153,4 +156,5 @@ private:
     QShortcut* const m_leaveFullScreen;
     BoardAccessibility* m_accessibility = nullptr;
     GameBoard* m_gameBoard = nullptr;
+    qint64 m_lastTickUs = 0;
 };
