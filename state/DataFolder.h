@@ -2,8 +2,8 @@
 
 #include <QString>
 
-// The folder that holds buzzer.wav and courtvanehelpfile.rtf. In the build tree they lie beside
-// the executable; installed, they live in share/courtvane beside bin/, as packages require.
+// The folder that holds buzzer.wav, horn.wav and courtvanehelpfile.rtf. In the build tree they lie
+// beside the executable; installed, they live in share/courtvane beside bin/, as packages require.
 // The folder is returned without a trailing separator.
 QString dataFolder();
 
