@@ -1,5 +1,6 @@
 #include "app/frmHelp.h"
 
+#include "platform/ScreenFit.h"
 #include "richtext/DocumentFeeder.h"
 #include "scoreboard/KeyCommands.h"
 #include "state/Twips.h"
@@ -8,7 +9,6 @@
 #include <QKeyEvent>
 #include <QPointer>
 #include <QResizeEvent>
-#include <QScreen>
 #include <QScrollBar>
 #include <QTextBrowser>
 #include <QTextCursor>
@@ -124,7 +124,8 @@ void frmHelp::keyPressEvent(QKeyEvent* event) {
     if (!text.isEmpty()) {
         const KeyCode key = KeyCode(text.at(0).unicode());
         if (commandForKey(key) != KeyCommand::None) {
-            Q_EMIT commandKeyTyped(key);
+            if (!isRepeatedCommand(*event))
+                Q_EMIT commandKeyTyped(key);
             return;
         }
     }
@@ -133,16 +134,7 @@ void frmHelp::keyPressEvent(QKeyEvent* event) {
 
 // At its design size the window may be taller than a small or highly scaled screen.
 void frmHelp::fitScreen() {
-    const QScreen* screen = this->screen();
-    if (!screen || isMinimized() || isMaximized() || isFullScreen())
-        return;
-    const QRect outer = frameGeometry();
-    const QRect fitted = HelpFile::fitOnScreen(outer, screen->availableGeometry());
-    if (fitted.size() != outer.size())
-        resize(size() - (outer.size() - fitted.size()));
-    // Until it is shown the window has no place of its own yet.
-    if (isVisible() && fitted.topLeft() != outer.topLeft())
-        move(fitted.topLeft());
+    ScreenFit::fitWindow(this);
 }
 
 void frmHelp::Form_Load() {

@@ -2,6 +2,8 @@
 
 #include "state/modBasketball.h"
 
+#include <QKeyEvent>
+
 KeyCommand commandForKey(KeyCode keyAscii) {
     using namespace modBasketball;
     if (keyAscii == StartStopClockKey)
@@ -17,4 +19,10 @@ KeyCommand commandForKey(KeyCode keyAscii) {
     if (keyAscii == OptionsKey)
         return KeyCommand::Options;
     return KeyCommand::None;
+}
+
+bool isRepeatedCommand(const QKeyEvent& event) {
+    const QString text = event.text();
+    return event.isAutoRepeat() && !text.isEmpty() &&
+           commandForKey(KeyCode(text.at(0).unicode())) != KeyCommand::None;
 }

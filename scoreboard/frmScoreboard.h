@@ -117,6 +117,7 @@ Q_SIGNALS:
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void changeEvent(QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
@@ -137,6 +138,7 @@ private:
     void placeWindow();
     void saveWindowPlace() const;
     void showFocusRings();
+    void keepCaptionsInside();
     void Form_Load();
     // Stops a running game clock at the time that really passed: the tick reads it only when
     // the display can change, so its latest read may be older than the stop.

@@ -1,5 +1,6 @@
 #include "app/HelpFile.h"
 #include "app/frmHelp.h"
+#include "platform/ScreenFit.h"
 #include "state/Twips.h"
 #include "state/modBasketball.h"
 
@@ -492,7 +493,7 @@ void TestHelp::fitsTheScreen() {
     QFETCH(QRect, available);
     QFETCH(QRect, outer);
     QFETCH(QRect, fitted);
-    QCOMPARE(HelpFile::fitOnScreen(outer, available), fitted);
+    QCOMPARE(ScreenFit::fitOnScreen(outer, available), fitted);
 
     // A window dragged larger than its screen comes back within it when asked for again.
     frmHelp* help = frmHelp::showHelp();
