@@ -2,7 +2,6 @@
 
 #include "platform/ScreenFit.h"
 #include "richtext/DocumentFeeder.h"
-#include "scoreboard/KeyCommands.h"
 #include "state/Twips.h"
 
 #include <QDesktopServices>
@@ -65,6 +64,8 @@ frmHelp::frmHelp(QWidget* parent)
     setWindowTitle(QStringLiteral("Courtvane Standard Help"));
 
     m_rtbHelp->setObjectName(QStringLiteral("rtbHelp"));
+    installEventFilter(this);
+    m_rtbHelp->installEventFilter(this);
     m_rtbHelp->setOpenLinks(false);
     connect(m_rtbHelp, &QTextBrowser::anchorClicked, this, &frmHelp::followLink);
     // The right margin is a wrap width that follows the window (see Form_Resize).
@@ -124,12 +125,18 @@ void frmHelp::keyPressEvent(QKeyEvent* event) {
     if (!text.isEmpty()) {
         const KeyCode key = KeyCode(text.at(0).unicode());
         if (commandForKey(key) != KeyCommand::None) {
-            if (!isRepeatedCommand(*event))
-                Q_EMIT commandKeyTyped(key);
+            Q_EMIT commandKeyTyped(key);
             return;
         }
     }
     QWidget::keyPressEvent(event);
+}
+
+bool frmHelp::eventFilter(QObject* watched, QEvent* event) {
+    // A held command key runs on the board once, as typed there.
+    if (m_keyRepeat.isRepeatedCommand(*event))
+        return true;
+    return QWidget::eventFilter(watched, event);
 }
 
 // At its design size the window may be taller than a small or highly scaled screen.

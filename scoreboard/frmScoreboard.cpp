@@ -277,7 +277,9 @@ void frmScoreboard::connectControls() {
                 modShowDigits::DigitKeyPress(dispatch, display, key, 0, maxValue);
             });
     };
-    // Every digit's keys pass the board first, which drops the repeats of a held command key.
+    // Every key, on a digit or on the board itself, passes the board first, which drops the
+    // repeats of a held command key.
+    installEventFilter(this);
     for (const DisplayParts& parts : m_displays)
         for (PolyLED* element : *parts.digits)
             element->installEventFilter(this);
@@ -562,13 +564,11 @@ void frmScoreboard::keyPressEvent(QKeyEvent* event) {
         QWidget::keyPressEvent(event);
         return;
     }
-    if (isRepeatedCommand(*event))
-        return;
     AllKeyPress(KeyCode(event->text().at(0).unicode()));
 }
 
 bool frmScoreboard::eventFilter(QObject* watched, QEvent* event) {
-    if (event->type() == QEvent::KeyPress && isRepeatedCommand(*static_cast<QKeyEvent*>(event)))
+    if (m_keyRepeat.isRepeatedCommand(*event))
         return true;
     return QWidget::eventFilter(watched, event);
 }

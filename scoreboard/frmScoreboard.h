@@ -8,6 +8,7 @@
 #include "platform/PolyLED.h"
 #include "platform/Shape.h"
 #include "scoreboard/GameState.h"
+#include "scoreboard/KeyCommands.h"
 #include "sound/SoundDevice.h"
 #include "state/Types.h"
 
@@ -155,4 +156,5 @@ private:
     QShortcut* const m_leaveFullScreen;
     BoardAccessibility* m_accessibility = nullptr;
     GameBoard* m_gameBoard = nullptr;
+    KeyRepeat m_keyRepeat;
 };

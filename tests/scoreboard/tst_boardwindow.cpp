@@ -7,6 +7,7 @@
 #include "settings/WindowPlace.h"
 #include "state/Twips.h"
 #include "state/modBasketball.h"
+#include "tests/support/HeldKey.h"
 #include "tests/support/ManualTime.h"
 #include "tests/support/ModalDriver.h"
 
@@ -27,17 +28,6 @@ const char* const Screens = R"({"screens": [
     {"name": "desk", "x": 0, "y": 0, "width": 1920, "height": 1080, "logicalDpi": 96},
     {"name": "projector", "x": 1920, "y": 0, "width": 1024, "height": 768, "logicalDpi": 96},
     {"name": "wide", "x": 2944, "y": 0, "width": 3840, "height": 1080, "logicalDpi": 96}]})";
-
-// Holds a key down as a keyboard does: one press, then repeats, then the release.
-void holdKey(QWindow* window, QChar key, int repeats) {
-    const int code = key.toUpper().unicode();
-    QTest::simulateEvent(window, true, code, {}, key, false);
-    for (int i = 0; i < repeats; ++i) {
-        QTest::simulateEvent(window, false, code, {}, key, true);
-        QTest::simulateEvent(window, true, code, {}, key, true);
-    }
-    QTest::simulateEvent(window, false, code, {}, key, false);
-}
 
 // The columns of a widget's own drawing where anything is drawn, in its parent window's pixels.
 std::pair<int, int> inkColumns(QWidget* widget, QWidget* window) {
@@ -366,32 +356,40 @@ void tst_BoardWindow::heldKey_data() {
     QTest::addColumn<QString>("where");
     QTest::addColumn<QString>("key");
     QTest::addColumn<int>("repeats");
+    QTest::addColumn<bool>("marked");
     QTest::addColumn<bool>("running");
     QTest::addColumn<int>("home"); // the home score after Enter on it, -1: not typed there
     QTest::newRow("start held on the board") << "board"
-                                             << "s" << 29 << true << -1;
+                                             << "s" << 29 << true << true << -1;
+    QTest::newRow("start held, repeats unmarked") << "board"
+                                                  << "s" << 29 << false << true << -1;
     QTest::newRow("start held, one repeat") << "board"
-                                            << "s" << 1 << true << -1;
+                                            << "s" << 1 << true << true << -1;
     QTest::newRow("start held on the period") << "period"
-                                              << "s" << 29 << true << -1;
+                                              << "s" << 29 << true << true << -1;
+    QTest::newRow("period, repeats unmarked") << "period"
+                                              << "s" << 3 << false << true << -1;
     QTest::newRow("start held on the clock display") << "clock"
-                                                     << "s" << 5 << true << -1;
+                                                     << "s" << 5 << true << true << -1;
     QTest::newRow("start held on a score") << "home"
-                                           << "s" << 11 << true << 0;
+                                           << "s" << 11 << true << true << 0;
     QTest::newRow("reset held on a score") << "home"
-                                           << "r" << 12 << false << 0;
+                                           << "r" << 12 << true << false << 0;
     QTest::newRow("digit held types on") << "home"
-                                         << "1" << 2 << false << 111;
+                                         << "1" << 2 << true << false << 111;
+    QTest::newRow("digit held, repeats unmarked") << "home"
+                                                  << "1" << 2 << false << false << 111;
     QTest::newRow("digit held once over") << "home"
-                                          << "9" << 1 << false << 99;
+                                          << "9" << 1 << true << false << 99;
     QTest::newRow("digit held past the largest score") << "home"
-                                                       << "4" << 3 << false << 0;
+                                                       << "4" << 3 << true << false << 0;
 }
 
 void tst_BoardWindow::heldKey() {
     QFETCH(QString, where);
     QFETCH(QString, key);
     QFETCH(int, repeats);
+    QFETCH(bool, marked);
     QFETCH(bool, running);
     QFETCH(int, home);
     modBasketball::StartStopClockKey = modSettings::DefaultStartStopClockKey;
@@ -404,14 +402,14 @@ void tst_BoardWindow::heldKey() {
         m_board->pledHomeScore[0]->setFocus();
     QCOMPARE(m_board->focusWidget() == nullptr, where == QLatin1String("board"));
 
-    holdKey(m_board->windowHandle(), key.at(0), repeats);
+    holdKey(m_board->windowHandle(), key.at(0), repeats, marked);
     QCOMPARE(modCount::IsCounting(0) != FlagFalse, running);
     if (home >= 0) {
         QTest::keyClick(m_board->pledHomeScore[0], Qt::Key_Return);
         QCOMPARE(modShowDigits::ShownValue(m_board->pledHomeScore), home);
     }
     // One press more is a command again.
-    holdKey(m_board->windowHandle(), QLatin1Char('s'), 0);
+    holdKey(m_board->windowHandle(), QLatin1Char('s'), 0, marked);
     QCOMPARE(modCount::IsCounting(0) != FlagFalse, !running);
 }
 
