@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QEvent>
 #include <QScreen>
+#include <QTimer>
 #include <QWidget>
 
 #include <algorithm>
@@ -95,7 +96,9 @@ bool WindowFitter::eventFilter(QObject* watched, QEvent* event) {
             fitWhenPlaced(window);
         } else if (event->spontaneous() && window->property(PlacingAwaited).toBool()) {
             window->setProperty(PlacingAwaited, false);
-            fitWindow(window);
+            // A window leaving full screen is sized before it is moved back to its place, in two
+            // events that come together: fitted between them, it would be pulled to the corner.
+            QTimer::singleShot(0, window, [window] { fitWindow(window); });
         }
     }
     return QObject::eventFilter(watched, event);

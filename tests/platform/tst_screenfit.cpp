@@ -6,6 +6,7 @@
 #include <QScreen>
 #include <QTemporaryDir>
 #include <QTest>
+#include <qpa/qwindowsysteminterface.h>
 
 #include <memory>
 
@@ -35,6 +36,8 @@ private Q_SLOTS:
     void openingSize();
     void windowsFitTheirScreen_data();
     void windowsFitTheirScreen();
+    void fittedWhereThePlacingEnds_data();
+    void fittedWhereThePlacingEnds();
 };
 
 void tst_ScreenFit::initTestCase() {
@@ -102,6 +105,33 @@ void tst_ScreenFit::windowsFitTheirScreen() {
         const QSize size = window->size();
         QVERIFY(qAbs(size.width() * asked.height() - size.height() * asked.width()) <= asked.width());
     }
+}
+
+void tst_ScreenFit::fittedWhereThePlacingEnds_data() {
+    QTest::addColumn<QRect>("placed"); // where the window system leaves the client area
+    QTest::addColumn<bool>("unchanged");
+    QTest::newRow("back to its place") << QRect(400, 300, 640, 480) << true;
+    QTest::newRow("back to a place off the screen") << QRect(1700, 900, 640, 480) << false;
+}
+
+// A window leaving full screen is given its size at the screen's corner, where its frame sticks
+// out, and then its place: it is fitted where it ends.
+void tst_ScreenFit::fittedWhereThePlacingEnds() {
+    QFETCH(QRect, placed);
+    QFETCH(bool, unchanged);
+    QWidget window;
+    window.setScreen(screenNamed(QStringLiteral("desk")));
+    window.setGeometry(400, 300, 640, 480);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+
+    ScreenFit::WindowFitter::fitWhenPlaced(&window);
+    using System = QWindowSystemInterface;
+    System::handleGeometryChange<System::SynchronousDelivery>(window.windowHandle(), QRect(0, 0, 640, 480));
+    System::handleGeometryChange<System::SynchronousDelivery>(window.windowHandle(), placed);
+    QCoreApplication::processEvents();
+    QCOMPARE(window.geometry() == placed, unchanged);
+    QVERIFY(window.screen()->availableGeometry().contains(window.frameGeometry()));
 }
 
 int main(int argc, char** argv) {
