@@ -71,6 +71,15 @@ QFont Label::drawnFont() const {
     return fontToFit(m_font, m_caption, width() - 2 * qRound(width() * m_fitInset));
 }
 
+double Label::baseline() const {
+    const QFontMetricsF metrics(m_font);
+    if (m_alignment & Qt::AlignBottom)
+        return height() - metrics.descent();
+    if (m_alignment & Qt::AlignVCenter)
+        return (height() - metrics.height()) / 2 + metrics.ascent();
+    return metrics.ascent();
+}
+
 void Label::makeFont() {
     m_font = QFont(m_family);
     m_font.setPixelSize(Twips::fontPixelSize(m_fontSize));

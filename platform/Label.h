@@ -36,6 +36,9 @@ public:
     // The font the caption is drawn in: the label's own, smaller when the caption would not fit
     // its width. FontSize stays as set, so the stretched layout and the stored one keep it.
     QFont drawnFont() const;
+    // Where the caption's letters stand, from the label's top, in the label's own font: a smaller
+    // drawn font never sets them lower.
+    double baseline() const;
 
 Q_SIGNALS:
     void clicked();

@@ -599,12 +599,15 @@ void frmScoreboard::relayout() {
 }
 
 void frmScoreboard::keepCaptionsInside() {
-    // The team names reach out past the board's outline and the title spans it; a caption too
-    // wide is set within the outline's inner edges, as thick as the window's shape makes them.
+    // The team names reach out past the board's outline, low where its corners bend in, and the
+    // title spans it above; a caption too wide is set within the outline's inner edges, as thick
+    // as the window's shape makes them, at the height where its letters stand.
     const int outline = qCeil(Shape2->borderWidth());
-    const int inner = Shape2->x() + outline;
-    const int innerRight = Shape2->x() + Shape2->width() - outline;
     for (Label* caption : {lblTitle, lblHome, lblVisitor}) {
+        const QRectF inside = Shape2->insideAt(caption->y() + caption->baseline() - Shape2->y());
+        const int inner = Shape2->x() + (inside.isEmpty() ? outline : qCeil(inside.left()));
+        const int innerRight =
+            Shape2->x() + (inside.isEmpty() ? Shape2->width() - outline : qFloor(inside.right()));
         const int over = qMax(inner - caption->x(), caption->x() + caption->width() - innerRight);
         caption->setFitInset(caption->width() > 0 ? qMax(0, over + 1) / double(caption->width()) : 0);
     }

@@ -29,20 +29,12 @@ const char* const Screens = R"({"screens": [
     {"name": "projector", "x": 1920, "y": 0, "width": 1024, "height": 768, "logicalDpi": 96},
     {"name": "wide", "x": 2944, "y": 0, "width": 3840, "height": 1080, "logicalDpi": 96}]})";
 
-// The columns of a widget's own drawing where anything is drawn, in its parent window's pixels.
-std::pair<int, int> inkColumns(QWidget* widget, QWidget* window) {
-    QImage image(widget->size(), QImage::Format_ARGB32_Premultiplied);
+// A widget's own drawing alone, at its place in its window.
+QImage drawnAlone(QWidget* widget, QWidget* window) {
+    QImage image(window->size(), QImage::Format_ARGB32_Premultiplied);
     image.fill(Qt::transparent);
-    widget->render(&image, QPoint(), QRegion(), QWidget::RenderFlags());
-    int left = image.width(), right = -1;
-    for (int y = 0; y < image.height(); ++y)
-        for (int x = 0; x < image.width(); ++x)
-            if (qAlpha(image.pixel(x, y)) > 0) {
-                left = qMin(left, x);
-                right = qMax(right, x);
-            }
-    const int offset = widget->mapTo(window, QPoint()).x();
-    return {offset + left, offset + right};
+    widget->render(&image, widget->mapTo(window, QPoint()), QRegion(), QWidget::RenderFlags());
+    return image;
 }
 
 } // namespace
@@ -432,18 +424,30 @@ void tst_BoardWindow::namesStayWithinTheBoard() {
     m_board->resize(size);
     QTRY_COMPARE(m_board->size(), size);
 
-    // Inside the outline drawn round the board, whatever the window's shape.
+    // Inside the outline drawn round the board and clear of it, its rounded corners too, whatever
+    // the window's shape.
     const QRect board = m_board->Shape2->geometry();
     const int outline = m_board->Shape2->borderWidth();
+    const QImage outlineInk = drawnAlone(m_board->Shape2, m_board.get());
     for (Label* label : {m_board->lblHome, m_board->lblVisitor, m_board->lblTitle}) {
-        const auto [left, right] = inkColumns(label, m_board.get());
-        QVERIFY2(left >= board.left() + outline && right <= board.right() - outline,
-                 qPrintable(QStringLiteral("%1: ink %2..%3, board %4..%5")
+        const QImage ink = drawnAlone(label, m_board.get());
+        const QRect place = label->geometry().intersected(ink.rect());
+        int left = ink.width(), right = -1, onOutline = 0;
+        for (int y = place.top(); y <= place.bottom(); ++y)
+            for (int x = place.left(); x <= place.right(); ++x)
+                if (qAlpha(ink.pixel(x, y)) > 0) {
+                    left = qMin(left, x);
+                    right = qMax(right, x);
+                    onOutline += qAlpha(outlineInk.pixel(x, y)) > 0 ? 1 : 0;
+                }
+        QVERIFY2(left >= board.left() + outline && right <= board.right() - outline && onOutline == 0,
+                 qPrintable(QStringLiteral("%1: ink %2..%3, board %4..%5, %6 pixels on the outline")
                                 .arg(label->objectName())
                                 .arg(left)
                                 .arg(right)
                                 .arg(board.left() + outline)
-                                .arg(board.right() - outline)));
+                                .arg(board.right() - outline)
+                                .arg(onOutline)));
     }
     // Only the drawing is smaller: the layout keeps the size the window gives, and a short name
     // is drawn at that size.
