@@ -23,12 +23,16 @@ void answerCommandLine(int argc, char* argv[]) {
         "Basketball scoreboard for a big screen.\n"
         "Keys on the board: s start/stop the clock, r reset it, c time of day, b buzzer, o options,\n"
         "h or F1 help, Ctrl+G game settings, F11 full screen, Ctrl+Q close."));
-    parser.addHelpOption();
-    parser.addVersionOption();
+    // Qt's own help option would also offer --help-all, which only a parser that rejects Qt's
+    // own options answers.
+    const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")},
+                                  QStringLiteral("Displays help on commandline options."));
+    parser.addOption(help);
+    const QCommandLineOption version = parser.addVersionOption();
     static_cast<void>(parser.parse(QCoreApplication::arguments()));
-    if (parser.isSet(QStringLiteral("help")))
+    if (parser.isSet(help))
         parser.showHelp();
-    if (parser.isSet(QStringLiteral("version")))
+    if (parser.isSet(version))
         parser.showVersion();
 }
 
