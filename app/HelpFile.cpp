@@ -45,11 +45,4 @@ LinkKind linkKind(const QUrl& link) {
     return LinkKind::Ignored;
 }
 
-QRect fitOnScreen(const QRect& outer, const QRect& available) {
-    QRect fitted(outer.topLeft(), outer.size().boundedTo(available.size()));
-    fitted.moveLeft(qBound(available.left(), fitted.left(), available.right() - fitted.width() + 1));
-    fitted.moveTop(qBound(available.top(), fitted.top(), available.bottom() - fitted.height() + 1));
-    return fitted;
-}
-
 } // namespace HelpFile

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <QRect>
 #include <QString>
 
 #include <memory>
@@ -29,10 +28,6 @@ HelpText readHelp(const QString& path, QThread* owner);
 // mail addresses go to the desktop's programs, so that a help file cannot start anything else.
 enum class LinkKind { Anchor, External, Ignored };
 LinkKind linkKind(const QUrl& link);
-
-// Where a window whose outer rectangle is outer goes on a screen whose free area is available:
-// no larger than that area, and moved into it where it sticks out.
-QRect fitOnScreen(const QRect& outer, const QRect& available);
 
 // The lines shown instead of the help.
 inline const QString MissingText =

@@ -1,14 +1,13 @@
 #include "app/frmHelp.h"
 
+#include "platform/ScreenFit.h"
 #include "richtext/DocumentFeeder.h"
-#include "scoreboard/KeyCommands.h"
 #include "state/Twips.h"
 
 #include <QDesktopServices>
 #include <QKeyEvent>
 #include <QPointer>
 #include <QResizeEvent>
-#include <QScreen>
 #include <QScrollBar>
 #include <QTextBrowser>
 #include <QTextCursor>
@@ -65,6 +64,8 @@ frmHelp::frmHelp(QWidget* parent)
     setWindowTitle(QStringLiteral("Courtvane Standard Help"));
 
     m_rtbHelp->setObjectName(QStringLiteral("rtbHelp"));
+    installEventFilter(this);
+    m_rtbHelp->installEventFilter(this);
     m_rtbHelp->setOpenLinks(false);
     connect(m_rtbHelp, &QTextBrowser::anchorClicked, this, &frmHelp::followLink);
     // The right margin is a wrap width that follows the window (see Form_Resize).
@@ -131,18 +132,16 @@ void frmHelp::keyPressEvent(QKeyEvent* event) {
     QWidget::keyPressEvent(event);
 }
 
+bool frmHelp::eventFilter(QObject* watched, QEvent* event) {
+    // A held command key runs on the board once, as typed there.
+    if (m_keyRepeat.isRepeatedCommand(*event))
+        return true;
+    return QWidget::eventFilter(watched, event);
+}
+
 // At its design size the window may be taller than a small or highly scaled screen.
 void frmHelp::fitScreen() {
-    const QScreen* screen = this->screen();
-    if (!screen || isMinimized() || isMaximized() || isFullScreen())
-        return;
-    const QRect outer = frameGeometry();
-    const QRect fitted = HelpFile::fitOnScreen(outer, screen->availableGeometry());
-    if (fitted.size() != outer.size())
-        resize(size() - (outer.size() - fitted.size()));
-    // Until it is shown the window has no place of its own yet.
-    if (isVisible() && fitted.topLeft() != outer.topLeft())
-        move(fitted.topLeft());
+    ScreenFit::fitWindow(this);
 }
 
 void frmHelp::Form_Load() {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/HelpFile.h"
+#include "scoreboard/KeyCommands.h"
 #include "state/Types.h"
 
 #include <QFutureWatcher>
@@ -44,6 +45,7 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
     void changeEvent(QEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     explicit frmHelp(QWidget* parent = nullptr);
@@ -66,4 +68,5 @@ private:
     // A place in the help that was asked for before it had been put into the window.
     QString m_pendingAnchor;
     bool m_loading = true;
+    KeyRepeat m_keyRepeat;
 };

@@ -15,6 +15,7 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QScreen>
+#include <QShortcut>
 
 namespace {
 
@@ -106,6 +107,8 @@ frmSplash::frmSplash(QWidget* parent)
     for (Label* caption : {lblName, lblMadeBy, lblVersion, lblClick, Label1, Label2, lblBuzzerProblem})
         connect(caption, &Label::clicked, this, &frmSplash::GoScore);
     connect(cmdHelp, &QPushButton::clicked, this, [] { linkHelp(frmHelp::showHelp()); });
+    connect(new QShortcut(QKeySequence(Qt::Key_F1), this), &QShortcut::activated, cmdHelp,
+            &QPushButton::click);
     connect(cmdOptions, &QPushButton::clicked, this, [this] { frmOptions::showModal(this); });
 
     Form_Load();

@@ -1,10 +1,46 @@
 #include "app/frmSplash.h"
+#include "platform/ScreenFit.h"
 #include "scoreboard/BoardAccessibility.h"
 
 #include <QApplication>
+#include <QCommandLineParser>
 #include <QIcon>
 
+namespace {
+
+void nameProgram() {
+    QCoreApplication::setApplicationName(QStringLiteral("Courtvane Standard"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(COURTVANE_VERSION));
+}
+
+// --help and --version answer on the terminal and end the program, also where there is no
+// display to open. Anything else, Qt's own options among them, is left to the application.
+void answerCommandLine(int argc, char* argv[]) {
+    const QCoreApplication terminal(argc, argv);
+    nameProgram();
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral(
+        "Basketball scoreboard for a big screen.\n"
+        "Keys on the board: s start/stop the clock, r reset it, c time of day, b buzzer, o options,\n"
+        "h or F1 help, Ctrl+G game settings, F11 full screen, Ctrl+Q close."));
+    // Qt's own help option would also offer --help-all, which only a parser that rejects Qt's
+    // own options answers.
+    const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")},
+                                  QStringLiteral("Displays help on commandline options."));
+    parser.addOption(help);
+    const QCommandLineOption version = parser.addVersionOption();
+    static_cast<void>(parser.parse(QCoreApplication::arguments()));
+    if (parser.isSet(help))
+        parser.showHelp();
+    if (parser.isSet(version))
+        parser.showVersion();
+}
+
+} // namespace
+
 int main(int argc, char* argv[]) {
+    if (argc > 1)
+        answerCommandLine(argc, argv);
     // The board repaints a digit or two at a time. Through X's shared memory each such paint waits
     // for the server's completion event, which woke the program twice more per tenth of a second;
     // a plain image request costs no more at that size. An operator's own setting is kept.
@@ -12,8 +48,9 @@ int main(int argc, char* argv[]) {
         qputenv("QT_XCB_NO_MITSHM", "1");
     QApplication app(argc, argv);
     BoardAccessibility::install();
-    QApplication::setApplicationName(QStringLiteral("Courtvane Standard"));
-    QApplication::setApplicationVersion(QStringLiteral(COURTVANE_VERSION));
+    // Every window the program opens fits its screen, dialogs and help included.
+    app.installEventFilter(new ScreenFit::WindowFitter(&app));
+    nameProgram();
     // Names the desktop entry, whose icon a Wayland desktop shows for the windows.
     QApplication::setDesktopFileName(QStringLiteral("courtvane"));
     QIcon icon;

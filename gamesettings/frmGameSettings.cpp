@@ -1,5 +1,7 @@
 #include "gamesettings/frmGameSettings.h"
 
+#include "platform/ScreenFit.h"
+
 #include "settings/BuzzerFileCheck.h"
 #include "settings/GameSettingsStore.h"
 #include "settings/OptionsRules.h"
@@ -21,6 +23,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
+#include <QScrollArea>
 #include <QVBoxLayout>
 
 using game::Figure;
@@ -89,7 +92,8 @@ frmGameSettings::frmGameSettings(QWidget* opener)
       cmdOk(named(new QPushButton(QStringLiteral("&OK"), this), QStringLiteral("cmdOk"))),
       cmdCancel(named(new QPushButton(QStringLiteral("&Cancel"), this), QStringLiteral("cmdCancel"))),
       m_draft(modSettings::LoadGameSettings()), m_hornCheck(new BuzzerFileCheck(this)),
-      m_horn(new SoundDevice(this)) {
+      m_horn(new SoundDevice(this)), m_scroller(new QScrollArea(this)), m_pane(new QWidget(this)),
+      m_buttons(new QDialogButtonBox(this)) {
     setWindowTitle(QStringLiteral("Game Settings"));
 
     auto* board = new QGroupBox(QStringLiteral("Board"), this);
@@ -136,15 +140,24 @@ frmGameSettings::frmGameSettings(QWidget* opener)
     hornGrid->addWidget(lblHornProblem, 1, 1, 1, 3);
     hornGrid->setColumnStretch(1, 1);
 
-    auto* buttons = new QDialogButtonBox(this);
-    buttons->addButton(cmdOk, QDialogButtonBox::AcceptRole);
-    buttons->addButton(cmdCancel, QDialogButtonBox::RejectRole);
+    m_buttons->addButton(cmdOk, QDialogButtonBox::AcceptRole);
+    m_buttons->addButton(cmdCancel, QDialogButtonBox::RejectRole);
     cmdOk->setDefault(true);
 
+    // On a screen too small for every setting (a laptop at a large scale) they scroll, and the
+    // buttons stay in sight.
+    auto* paneLayout = new QVBoxLayout(m_pane);
+    paneLayout->setContentsMargins(QMargins());
+    paneLayout->addLayout(columns);
+    paneLayout->addWidget(horn);
+    m_scroller->setObjectName(QStringLiteral("scrSettings"));
+    m_scroller->setFrameShape(QFrame::NoFrame);
+    m_scroller->setWidgetResizable(true);
+    m_scroller->setWidget(m_pane);
+
     auto* top = new QVBoxLayout(this);
-    top->addLayout(columns);
-    top->addWidget(horn);
-    top->addWidget(buttons);
+    top->addWidget(m_scroller);
+    top->addWidget(m_buttons);
 
     const game::GameSettings& start = m_draft.settings();
     (start.layout == game::Layout::Game ? optGame : optStandard)->setChecked(true);
@@ -154,6 +167,19 @@ frmGameSettings::frmGameSettings(QWidget* opener)
     showFigures();
     setTabOrder();
     connectControls();
+    // A scroll area asks for little room: the window opens where nothing scrolls, and the window
+    // fitter shrinks it to a smaller screen.
+    resize(sizeHint());
+}
+
+QSize frmGameSettings::sizeHint() const {
+    const QMargins margins = layout()->contentsMargins();
+    const int width = m_pane->sizeHint().width();
+    const int paneHeight =
+        m_pane->hasHeightForWidth() ? m_pane->heightForWidth(width) : m_pane->sizeHint().height();
+    return {width + margins.left() + margins.right(), paneHeight + layout()->spacing() +
+                                                          m_buttons->sizeHint().height() + margins.top() +
+                                                          margins.bottom()};
 }
 
 QWidget* frmGameSettings::buildFigures(int first, int count, const QString& title) {
@@ -282,14 +308,11 @@ void frmGameSettings::showRefusals() {
     // A reason may wrap onto a second line, which only the height for the window's width allows
     // for: the minimum size the layout sets would squeeze it.
     if (changed && isVisible()) {
-        layout()->activate();
-        resize(width(), layout()->totalHeightForWidth(width()));
-        // Grown downwards, it moves up as far as it takes to stay on its screen.
-        const QRect room = screen()->availableGeometry();
-        QRect frame = frameGeometry();
-        frame.moveBottom(qMin(frame.bottom(), room.bottom()));
-        frame.moveTop(qMax(frame.top(), room.top()));
-        move(frame.topLeft());
+        m_pane->layout()->activate();
+        resize(width(), sizeHint().height());
+        // Grown downwards, it moves up as far as it takes to stay on its screen, and scrolls
+        // beyond that.
+        ScreenFit::fitWindow(this);
     }
 }
 

@@ -8,10 +8,12 @@
 
 class BuzzerFileCheck;
 class QComboBox;
+class QDialogButtonBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
 class QRadioButton;
+class QScrollArea;
 class SoundDevice;
 
 // The game's settings: which board the audience sees, the rules' preset or custom figures, and the
@@ -31,6 +33,8 @@ public:
     explicit frmGameSettings(QWidget* opener);
 
     const game::GameSettings& settings() const { return m_draft.settings(); }
+    // Where every setting shows without scrolling, with every refusal now shown.
+    QSize sizeHint() const override;
 
     // The figure's field: a QLineEdit for a typed figure, a QCheckBox for a switch, a QComboBox
     // for the foul reset.
@@ -70,4 +74,8 @@ private:
     std::array<Row, game::FigureCount> m_rows;
     BuzzerFileCheck* const m_hornCheck;
     SoundDevice* const m_horn;
+    QScrollArea* const m_scroller;
+    // The settings inside the scroll area.
+    QWidget* const m_pane;
+    QDialogButtonBox* const m_buttons;
 };

@@ -3,6 +3,7 @@
 #include "state/Twips.h"
 
 #include <QAccessible>
+#include <QFontMetricsF>
 #include <QMouseEvent>
 #include <QPainter>
 
@@ -59,6 +60,26 @@ void Label::setAlignment(Qt::Alignment alignment) {
     update();
 }
 
+void Label::setFitInset(double share) {
+    if (share == m_fitInset)
+        return;
+    m_fitInset = share;
+    update();
+}
+
+QFont Label::drawnFont() const {
+    return fontToFit(m_font, m_caption, width() - 2 * qRound(width() * m_fitInset));
+}
+
+double Label::baseline() const {
+    const QFontMetricsF metrics(m_font);
+    if (m_alignment & Qt::AlignBottom)
+        return height() - metrics.descent();
+    if (m_alignment & Qt::AlignVCenter)
+        return (height() - metrics.height()) / 2 + metrics.ascent();
+    return metrics.ascent();
+}
+
 void Label::makeFont() {
     m_font = QFont(m_family);
     m_font.setPixelSize(Twips::fontPixelSize(m_fontSize));
@@ -68,7 +89,7 @@ void Label::makeFont() {
 void Label::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     painter.setRenderHint(QPainter::TextAntialiasing);
-    painter.setFont(m_font);
+    painter.setFont(drawnFont());
     painter.setPen(toQColor(m_foreColor));
     painter.drawText(rect(), int(m_alignment) | Qt::TextSingleLine, m_caption);
 }
@@ -76,4 +97,18 @@ void Label::paintEvent(QPaintEvent*) {
 void Label::mousePressEvent(QMouseEvent* event) {
     if (event->button() == Qt::LeftButton)
         Q_EMIT clicked();
+}
+
+QFont fontToFit(const QFont& font, const QString& text, int width) {
+    int pixels = font.pixelSize();
+    const double wide = QFontMetricsF(font).horizontalAdvance(text);
+    if (wide <= width || pixels <= 1 || width <= 0)
+        return font;
+    // Text widths grow about in proportion to the size; hinting may want a step or two more.
+    QFont fitted = font;
+    pixels = qMax(1, int(pixels * width / wide));
+    fitted.setPixelSize(pixels);
+    while (pixels > 1 && QFontMetricsF(fitted).horizontalAdvance(text) > width)
+        fitted.setPixelSize(--pixels);
+    return fitted;
 }

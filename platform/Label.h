@@ -30,6 +30,16 @@ public:
 
     void setAlignment(Qt::Alignment alignment);
 
+    // The share of the width kept clear on either side when a caption is too wide for the label,
+    // where the label reaches beyond an outline drawn under it.
+    void setFitInset(double share);
+    // The font the caption is drawn in: the label's own, smaller when the caption would not fit
+    // its width. FontSize stays as set, so the stretched layout and the stored one keep it.
+    QFont drawnFont() const;
+    // Where the caption's letters stand, from the label's top, in the label's own font: a smaller
+    // drawn font never sets them lower.
+    double baseline() const;
+
 Q_SIGNALS:
     void clicked();
 
@@ -46,6 +56,10 @@ private:
     bool m_bold = false;
     Colour m_foreColor = 0;
     Qt::Alignment m_alignment = Qt::AlignHCenter | Qt::AlignTop;
+    double m_fitInset = 0;
     // Built from the family, size and weight when one of them changes rather than on every paint.
     QFont m_font;
 };
+
+// font, or the same font at the largest smaller pixel size that sets text within width pixels.
+QFont fontToFit(const QFont& font, const QString& text, int width);

@@ -55,7 +55,7 @@ void Shape::setFilled(bool filled) {
     update();
 }
 
-void Shape::makePaths(double pen) {
+QPainterPath Shape::figure(double pen) const {
     // The outline is drawn inside the control's bounds, as a frame of the given width.
     QRectF area = QRectF(rect()).adjusted(pen / 2, pen / 2, -pen / 2, -pen / 2);
     if (m_kind == Kind::Circle) {
@@ -63,22 +63,37 @@ void Shape::makePaths(double pen) {
         area = QRectF(area.center().x() - side / 2, area.center().y() - side / 2, side, side);
     }
 
-    m_path = QPainterPath();
+    QPainterPath path;
     switch (m_kind) {
     case Kind::Rectangle:
-        m_path.addRect(area);
+        path.addRect(area);
         break;
     case Kind::Oval:
     case Kind::Circle:
-        m_path.addEllipse(area);
+        path.addEllipse(area);
         break;
     case Kind::RoundedRectangle: {
         const double radius = qMin(area.width(), area.height()) / 10.0;
-        m_path.addRoundedRect(area, radius, radius);
+        path.addRoundedRect(area, radius, radius);
         break;
     }
     }
+    return path;
+}
+
+void Shape::makePaths(double pen) {
+    m_path = figure(pen);
     m_stroke = pen > 0 ? QPainterPathStroker(QPen(Qt::black, pen)).createStroke(m_path) : QPainterPath();
+}
+
+QRectF Shape::insideAt(double y) const {
+    const double pen = m_hasBorder ? m_borderWidth : 0.0;
+    QPainterPath inside = figure(pen);
+    if (pen > 0)
+        inside = inside.subtracted(QPainterPathStroker(QPen(Qt::black, pen)).createStroke(inside));
+    QPainterPath row;
+    row.addRect(QRectF(0, y, width(), 1));
+    return inside.intersected(row).boundingRect();
 }
 
 void Shape::paintEvent(QPaintEvent*) {

@@ -35,6 +35,11 @@ public:
     bool isFilled() const { return m_filled; }
     void setFilled(bool filled);
 
+    // The stretch of the row of pixels at height y that lies inside the outline, in the control's
+    // own coordinates: narrower where a rounded corner bends in, empty where the row misses the
+    // inside.
+    QRectF insideAt(double y) const;
+
 protected:
     void paintEvent(QPaintEvent* event) override;
 
@@ -48,6 +53,8 @@ private:
         bool operator==(const PathKey&) const = default;
     };
     void makePaths(double pen);
+    // The figure's area with an outline of the given width drawn inside the control's bounds.
+    QPainterPath figure(double pen) const;
 
     Kind m_kind = Kind::Rectangle;
     int m_borderWidth = 1;

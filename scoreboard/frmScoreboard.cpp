@@ -9,6 +9,7 @@
 #include "gamesettings/frmGameSettings.h"
 #include "layout/ColorApply.h"
 #include "layout/modStretch.h"
+#include "platform/ScreenFit.h"
 #include "scoreboard/BoardAccessibility.h"
 #include "scoreboard/GameBoard.h"
 #include "scoreboard/KeyCommands.h"
@@ -25,6 +26,7 @@
 #include <QKeyEvent>
 #include <QMessageBox>
 #include <QScreen>
+#include <QtMath>
 
 #include <algorithm>
 
@@ -121,13 +123,15 @@ frmScoreboard::frmScoreboard(QWidget* parent)
     connectControls();
 
     resize(Twips::toPixels(DesignWidth), Twips::toPixels(DesignHeight));
-    placeWindow();
+    ScreenFit::setKeepsProportions(this);
 
     // One shot at a time, aimed at the next change of the display: a sleeping board does not wake.
     tmrClock->setSingleShot(true);
     tmrClock->setTimerType(Qt::PreciseTimer);
     m_twelveHourClock = ClockTick::localeUsesTwelveHour();
     Form_Load();
+    // Placed once its layout is recorded at the design size, from which every size scales.
+    placeWindow();
     m_accessibility = new BoardAccessibility(this);
     m_gameBoard->applySettings(modSettings::LoadGameSettings());
 }
@@ -178,13 +182,16 @@ void frmScoreboard::createRings() {
 
 void frmScoreboard::placeWindow() {
     // The screen the board was last shown on, if it is still there; else the primary screen, as
-    // a board that was never placed.
+    // a board that was never placed. A board never placed opens in proportion to its screen.
     const std::optional<modSettings::WindowPlace> place = modSettings::readWindowPlace();
     QScreen* const last = place ? screenNamed(place->screen) : nullptr;
     if (last)
         setScreen(last);
-    if (const QScreen* home = screen())
+    if (const QScreen* home = screen()) {
+        if (!place)
+            resize(ScreenFit::openingSize(size(), home->availableGeometry().size()));
         move(home->availableGeometry().center() - rect().center());
+    }
     if (last && place->fullScreen)
         setWindowState(windowState() | Qt::WindowFullScreen);
 }
@@ -209,11 +216,18 @@ void frmScoreboard::moveToNextScreen() {
     if (screens.size() < 2)
         return;
     QScreen* next = screens.at((screens.indexOf(screen()) + 1) % screens.size());
-    // Window managers move a full-screen or maximised window only once it is back to normal.
+    // Window managers move a full-screen or maximised window only once it is back to normal, and
+    // give it back its size in a window only later: the size is taken first and set outright.
+    const QRect normal = normalGeometry();
     const Qt::WindowStates state = windowState();
     setWindowState(Qt::WindowNoState);
     setScreen(next);
-    move(next->availableGeometry().center() - rect().center());
+    const QRect area = next->availableGeometry();
+    QRect centred(QPoint(), normal.size());
+    centred.moveCenter(area.center());
+    setGeometry(ScreenFit::fitOnScreen(centred, area, {}, true));
+    // The frame too, where the window system tells it.
+    ScreenFit::fitWindow(this);
     setWindowState(state);
     saveWindowPlace();
 }
@@ -263,6 +277,12 @@ void frmScoreboard::connectControls() {
                 modShowDigits::DigitKeyPress(dispatch, display, key, 0, maxValue);
             });
     };
+    // Every key, on a digit or on the board itself, passes the board first, which drops the
+    // repeats of a held command key.
+    installEventFilter(this);
+    for (const DisplayParts& parts : m_displays)
+        for (PolyLED* element : *parts.digits)
+            element->installEventFilter(this);
     digitEntry(pledHomeScore, MaxScore);
     digitEntry(pledVisitorScore, MaxScore);
     digitEntry(pledPeriod, MaxPeriod);
@@ -290,6 +310,13 @@ void frmScoreboard::connectControls() {
     connect(m_leaveFullScreen, &QShortcut::activated, this, &frmScoreboard::leaveFullScreen);
     connect(new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_G), this), &QShortcut::activated, this,
             &frmScoreboard::GameSettingsCommand);
+    // The desktop's keys for help and for closing, held or not: closing asks first during a game.
+    auto* const helpKey = new QShortcut(QKeySequence(Qt::Key_F1), this);
+    auto* const quitKey = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q), this);
+    for (QShortcut* shortcut : {helpKey, quitKey})
+        shortcut->setAutoRepeat(false);
+    connect(helpKey, &QShortcut::activated, this, &frmScoreboard::helpRequested);
+    connect(quitKey, &QShortcut::activated, this, &QWidget::close);
     // A command the game refused is told to the operator's window, never on the board itself.
     connect(m_gameBoard, &GameBoard::refusalChanged, this, [this](const QString& why) {
         setWindowTitle(why.isEmpty() ? QStringLiteral("Courtvane Standard")
@@ -539,6 +566,12 @@ void frmScoreboard::keyPressEvent(QKeyEvent* event) {
     AllKeyPress(KeyCode(event->text().at(0).unicode()));
 }
 
+bool frmScoreboard::eventFilter(QObject* watched, QEvent* event) {
+    if (m_keyRepeat.isRepeatedCommand(*event))
+        return true;
+    return QWidget::eventFilter(watched, event);
+}
+
 void frmScoreboard::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
     relayout();
@@ -547,8 +580,11 @@ void frmScoreboard::resizeEvent(QResizeEvent* event) {
 void frmScoreboard::changeEvent(QEvent* event) {
     QWidget::changeEvent(event);
     // The size change that comes with the new state lays the board out again.
-    if (event->type() == QEvent::WindowStateChange)
+    if (event->type() == QEvent::WindowStateChange) {
         m_leaveFullScreen->setEnabled(isFullScreen());
+        if (static_cast<QWindowStateChangeEvent*>(event)->oldState() & Qt::WindowFullScreen)
+            ScreenFit::WindowFitter::fitWhenPlaced(this);
+    }
 }
 
 void frmScoreboard::relayout() {
@@ -557,6 +593,22 @@ void frmScoreboard::relayout() {
     } else {
         modStretch::UnfitForm(this);
         modStretch::ResizeForm(this);
+    }
+    keepCaptionsInside();
+}
+
+void frmScoreboard::keepCaptionsInside() {
+    // The team names reach out past the board's outline, low where its corners bend in, and the
+    // title spans it above; a caption too wide is set within the outline's inner edges, as thick
+    // as the window's shape makes them, at the height where its letters stand.
+    const int outline = qCeil(Shape2->borderWidth());
+    for (Label* caption : {lblTitle, lblHome, lblVisitor}) {
+        const QRectF inside = Shape2->insideAt(caption->y() + caption->baseline() - Shape2->y());
+        const int inner = Shape2->x() + (inside.isEmpty() ? outline : qCeil(inside.left()));
+        const int innerRight =
+            Shape2->x() + (inside.isEmpty() ? Shape2->width() - outline : qFloor(inside.right()));
+        const int over = qMax(inner - caption->x(), caption->x() + caption->width() - innerRight);
+        caption->setFitInset(caption->width() > 0 ? qMax(0, over + 1) / double(caption->width()) : 0);
     }
 }
 

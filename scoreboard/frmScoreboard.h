@@ -8,6 +8,7 @@
 #include "platform/PolyLED.h"
 #include "platform/Shape.h"
 #include "scoreboard/GameState.h"
+#include "scoreboard/KeyCommands.h"
 #include "sound/SoundDevice.h"
 #include "state/Types.h"
 
@@ -120,6 +121,7 @@ Q_SIGNALS:
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void changeEvent(QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
@@ -140,6 +142,7 @@ private:
     void placeWindow();
     void saveWindowPlace() const;
     void showFocusRings();
+    void keepCaptionsInside();
     void Form_Load();
     // Stops a running game clock at the time that really passed: the tick reads it only when
     // the display can change, so its latest read may be older than the stop.
@@ -157,4 +160,5 @@ private:
     BoardAccessibility* m_accessibility = nullptr;
     GameBoard* m_gameBoard = nullptr;
     qint64 m_lastTickUs = 0;
+    KeyRepeat m_keyRepeat;
 };

@@ -6,5 +6,8 @@ cd "$(dirname "$0")/.."
 preset=${1:-default}
 echo "build: configuring (build/$preset)"
 cmake --preset "$preset"
-echo "build: compiling"
-cmake --build --preset "$preset"
+# One compile per core: Ninja's own default starts two more, which on a small machine leaves the
+# desktop (and a board running beside the build) without a core.
+jobs=$(nproc)
+echo "build: compiling with $jobs jobs"
+cmake --build --preset "$preset" --parallel "$jobs"

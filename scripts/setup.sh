@@ -18,9 +18,9 @@ test_packages=(pulseaudio-utils desktop-file-utils appstream qt6-base-private-de
 # packages (a GNOME desktop's sound), so it is installed only where that removes nothing;
 # elsewhere the sound tests skip and say why.
 sound_test_packages=(pulseaudio)
-# What the benchmark scripts drive the program with: an X server of their own, key presses and
-# clicks, screenshots and their comparison.
-bench_packages=(xvfb xdotool imagemagick)
+# What the benchmark scripts drive the program with: an X server of their own and a window
+# manager, key presses and clicks, the server's key repeat, screenshots and their comparison.
+bench_packages=(xvfb openbox xdotool x11-xserver-utils imagemagick)
 
 mode=${1:-run}
 case $mode in

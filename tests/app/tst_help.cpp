@@ -1,7 +1,9 @@
 #include "app/HelpFile.h"
 #include "app/frmHelp.h"
+#include "platform/ScreenFit.h"
 #include "state/Twips.h"
 #include "state/modBasketball.h"
+#include "tests/support/HeldKey.h"
 
 #include <QApplication>
 #include <QDesktopServices>
@@ -492,7 +494,7 @@ void TestHelp::fitsTheScreen() {
     QFETCH(QRect, available);
     QFETCH(QRect, outer);
     QFETCH(QRect, fitted);
-    QCOMPARE(HelpFile::fitOnScreen(outer, available), fitted);
+    QCOMPARE(ScreenFit::fitOnScreen(outer, available), fitted);
 
     // A window dragged larger than its screen comes back within it when asked for again.
     frmHelp* help = frmHelp::showHelp();
@@ -508,13 +510,15 @@ void TestHelp::keysInTheWindow_data() {
     QTest::addColumn<bool>("toTheBoard");
     QTest::addColumn<bool>("scrolls");
     QTest::addColumn<bool>("closes");
-    QTest::newRow("start key") << int(Qt::Key_S) << "s" << true << false << false;
-    QTest::newRow("help key") << int(Qt::Key_H) << "h" << true << false << false;
-    QTest::newRow("options key") << int(Qt::Key_O) << "o" << true << false << false;
-    QTest::newRow("capital S") << int(Qt::Key_S) << "S" << false << false << false;
-    QTest::newRow("no command") << int(Qt::Key_X) << "x" << false << false << false;
-    QTest::newRow("page down") << int(Qt::Key_PageDown) << "" << false << true << false;
-    QTest::newRow("Esc") << int(Qt::Key_Escape) << QString(QChar(27)) << false << false << true;
+    QTest::addColumn<int>("repeats"); // held down, its repeats unmarked; 0: typed once
+    QTest::newRow("start key") << int(Qt::Key_S) << "s" << true << false << false << 0;
+    QTest::newRow("start key held") << int(Qt::Key_S) << "s" << true << false << false << 20;
+    QTest::newRow("help key") << int(Qt::Key_H) << "h" << true << false << false << 0;
+    QTest::newRow("options key") << int(Qt::Key_O) << "o" << true << false << false << 0;
+    QTest::newRow("capital S") << int(Qt::Key_S) << "S" << false << false << false << 0;
+    QTest::newRow("no command") << int(Qt::Key_X) << "x" << false << false << false << 0;
+    QTest::newRow("page down") << int(Qt::Key_PageDown) << "" << false << true << false << 0;
+    QTest::newRow("Esc") << int(Qt::Key_Escape) << QString(QChar(27)) << false << false << true << 0;
 }
 
 void TestHelp::keysInTheWindow() {
@@ -523,11 +527,15 @@ void TestHelp::keysInTheWindow() {
     QFETCH(bool, toTheBoard);
     QFETCH(bool, scrolls);
     QFETCH(bool, closes);
+    QFETCH(int, repeats);
     QPointer<frmHelp> help = openHelp();
     QTextBrowser* browser = help->rtbHelp();
     browser->setFocus();
     const QSignalSpy board(help.data(), &frmHelp::commandKeyTyped);
-    QTest::sendKeyEvent(QTest::Click, browser, Qt::Key(key), text, {});
+    if (repeats > 0)
+        holdKey(help->windowHandle(), text.at(0), repeats, false);
+    else
+        QTest::sendKeyEvent(QTest::Click, browser, Qt::Key(key), text, {});
 
     QCOMPARE(board.count(), toTheBoard ? 1 : 0);
     if (toTheBoard)

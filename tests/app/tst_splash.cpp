@@ -12,7 +12,9 @@
 
 #include <QGroupBox>
 #include <QLabel>
+#include <QMessageBox>
 #include <QPointer>
+#include <QProcess>
 #include <QPushButton>
 #include <QScreen>
 #include <QSettings>
@@ -48,6 +50,10 @@ private Q_SLOTS:
     void helpFromTheSplashIsTheBoardsHelp();
     void buzzerProblemUnderTheVersion_data();
     void buzzerProblemUnderTheVersion();
+    void desktopKeys_data();
+    void desktopKeys();
+    void commandLine_data();
+    void commandLine();
 
 private:
     // Clicks on the splash where the operator would, at a point inside target's own area.
@@ -209,6 +215,116 @@ void tst_Splash::buzzerProblemUnderTheVersion() {
     for (const Label* label : frmSplash::scoreboard()->findChildren<Label*>())
         QVERIFY2(!label->caption().contains(QStringLiteral("cannot be played")),
                  qPrintable(label->objectName()));
+}
+
+void tst_Splash::desktopKeys_data() {
+    // where the key is typed: the splash, the board or the help window opened from the board.
+    QTest::addColumn<QString>("where");
+    QTest::addColumn<QString>("key");    // F1, Ctrl+Q, or a letter held with five repeats
+    QTest::addColumn<bool>("game");      // a score of 5 on the board first
+    QTest::addColumn<QString>("answer"); // to the close question, empty when none is to be asked
+    QTest::addColumn<int>("helps");
+    QTest::addColumn<bool>("boardOpen");
+    QTest::addColumn<bool>("running");
+    QTest::newRow("F1 on the splash") << "splash"
+                                      << "F1" << false << "" << 1 << false << false;
+    QTest::newRow("F1 on the board") << "board"
+                                     << "F1" << false << "" << 1 << true << false;
+    QTest::newRow("Ctrl+Q, no game") << "board"
+                                     << "Ctrl+Q" << false << "" << 0 << false << false;
+    QTest::newRow("Ctrl+Q in a game, No") << "board"
+                                          << "Ctrl+Q" << true << "no" << 0 << true << false;
+    QTest::newRow("Ctrl+Q in a game, Yes") << "board"
+                                           << "Ctrl+Q" << true << "yes" << 0 << false << false;
+    QTest::newRow("start held in the help") << "help"
+                                            << "s" << false << "" << 1 << true << true;
+}
+
+void tst_Splash::desktopKeys() {
+    QFETCH(QString, where);
+    QFETCH(QString, key);
+    QFETCH(bool, game);
+    QFETCH(QString, answer);
+    QFETCH(int, helps);
+    QFETCH(bool, boardOpen);
+    QFETCH(bool, running);
+    QWidget* window = m_splash.data();
+    QPointer<frmScoreboard> board;
+    if (where != QLatin1String("splash")) {
+        clickOn(m_splash.data(), QPoint(3, 3));
+        QTRY_VERIFY(m_splash.isNull());
+        board = frmSplash::scoreboard();
+        window = board;
+        if (game)
+            QTest::keyClicks(board->pledHomeScore[0], QStringLiteral("5\r"));
+    }
+    if (where == QLatin1String("help"))
+        QTest::keyClick(board.data(), 'h');
+    window->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(window));
+
+    bool asked = false;
+    if (!answer.isEmpty())
+        whenModal([&](QWidget* modal) {
+            auto* box = qobject_cast<QMessageBox*>(modal);
+            QVERIFY(box);
+            asked = true;
+            box->button(answer == QLatin1String("yes") ? QMessageBox::Yes : QMessageBox::No)->click();
+        });
+    if (key == QLatin1String("F1")) {
+        QTest::keyClick(window, Qt::Key_F1);
+    } else if (key == QLatin1String("Ctrl+Q")) {
+        QTest::keyClick(window, Qt::Key_Q, Qt::ControlModifier);
+    } else {
+        // A held key: the first press and five repeats reach the help's text area, as typed there.
+        QWidget* text = frmHelp::instance()->rtbHelp();
+        const int code = key.toUpper().at(0).unicode();
+        for (int i = 0; i < 6; ++i)
+            QTest::simulateEvent(text, true, code, {}, key, i > 0);
+    }
+    QTRY_COMPARE(helpWindows(), helps);
+    QCOMPARE(asked, !answer.isEmpty());
+    QCOMPARE(!board.isNull() && board->isVisible(), boardOpen);
+    QCOMPARE(modCount::IsCounting(0) != FlagFalse, running);
+    modCount::StopCount(0);
+}
+
+void tst_Splash::commandLine_data() {
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QString>("printed"); // the start of what it prints
+    QTest::addColumn<QStringList>("mentions");
+    QTest::newRow("--version") << QStringList{"--version"}
+                               << "Courtvane Standard " COURTVANE_EXPECTED_VERSION "\n"
+                               << QStringList{};
+    QTest::newRow("-v") << QStringList{"-v"} << "Courtvane Standard " COURTVANE_EXPECTED_VERSION "\n"
+                        << QStringList{};
+    QTest::newRow("--help") << QStringList{"--help"}
+                            << "Usage: " << QStringList{"--version", "--help", "F1", "Ctrl+Q"};
+    QTest::newRow("-h among Qt's own options")
+        << QStringList{"-platform", "offscreen", "-h"} << "Usage: " << QStringList{"--version"};
+}
+
+void tst_Splash::commandLine() {
+    QFETCH(QStringList, arguments);
+    QFETCH(QString, printed);
+    QFETCH(QStringList, mentions);
+    // No display to open: the program must answer before it would need one.
+    QProcess program;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+    environment.remove(QStringLiteral("DISPLAY"));
+    environment.remove(QStringLiteral("WAYLAND_DISPLAY"));
+    program.setProcessEnvironment(environment);
+    program.start(QStringLiteral(COURTVANE_PROGRAM), arguments);
+    QVERIFY(program.waitForFinished(30'000));
+    QCOMPARE(program.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(program.exitCode(), 0);
+    const QString out = QString::fromUtf8(program.readAllStandardOutput());
+    QVERIFY2(out.startsWith(printed), qPrintable(out));
+    for (const QString& mention : mentions)
+        QVERIFY2(out.contains(mention), qPrintable(mention));
+    // Without a display it could not be answered.
+    QVERIFY(!out.contains(QLatin1String("--help-all")));
 }
 
 QTEST_MAIN(tst_Splash)

@@ -1,4 +1,5 @@
 #include "gamesettings/frmGameSettings.h"
+#include "platform/ScreenFit.h"
 #include "settings/BuzzerFileCheck.h"
 #include "settings/GameSettingsStore.h"
 #include "settings/SettingsTable.h"
@@ -15,6 +16,8 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QSettings>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -164,6 +167,7 @@ private Q_SLOTS:
     void hornLine();
     void shippedHornIsASoundOfItsOwn();
     void fitsASmallLaptopScreen();
+    void fitsAScreenTooSmallForIt();
     void tabGoesAsTheEyeDoes();
 
 private:
@@ -442,13 +446,29 @@ void tst_GameSettingsWindow::fitsASmallLaptopScreen() {
             perform(&window, game::figureName(figure) + QStringLiteral("=x"));
     }
     QCOMPARE(refusalsShown(&window).size(), 15);
-    QVERIFY2(window.width() <= 1366 && window.height() <= 768 - 80,
-             qPrintable(QStringLiteral("%1 x %2").arg(window.width()).arg(window.height())));
+    const QSize unscrolled = window.sizeHint();
+    QVERIFY2(unscrolled.width() <= 1366 && unscrolled.height() <= 768 - 80,
+             qPrintable(QStringLiteral("%1 x %2").arg(unscrolled.width()).arg(unscrolled.height())));
     // Each reason has the room its wrapped lines need.
     for (const Figure figure : game::allFigures()) {
         if (const QLabel* line = window.refusalLine(figure))
             QVERIFY2(line->height() >= line->heightForWidth(line->width()), qPrintable(line->text()));
     }
+}
+
+void tst_GameSettingsWindow::fitsAScreenTooSmallForIt() {
+    // The offscreen platform's screen, 800 x 600, is narrower than the settings side by side, as
+    // a laptop at a large scale is: the window fits it, its settings scroll, its buttons show.
+    ScreenFit::WindowFitter fitter;
+    qApp->installEventFilter(&fitter);
+    frmGameSettings window(nullptr);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    QTRY_VERIFY(window.screen()->availableGeometry().contains(window.frameGeometry()));
+    qApp->removeEventFilter(&fitter);
+    for (const QPushButton* button : {window.cmdOk, window.cmdCancel})
+        QVERIFY(window.rect().contains(QRect(button->mapTo(&window, QPoint()), button->size())));
+    QVERIFY(window.findChild<QScrollArea*>()->horizontalScrollBar()->isVisible());
 }
 
 void tst_GameSettingsWindow::tabGoesAsTheEyeDoes() {

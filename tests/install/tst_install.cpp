@@ -61,6 +61,8 @@ void TestInstall::holdsFile_data() {
                                    << resources + QStringLiteral("courtvane.desktop");
     QTest::newRow("metainfo") << QStringLiteral("share/metainfo/org.example.courtvane.metainfo.xml")
                               << resources + QStringLiteral("courtvane.metainfo.xml");
+    QTest::newRow("copyright") << QStringLiteral("share/doc/courtvane/copyright")
+                               << resources + QStringLiteral("copyright");
     QTest::newRow("man page") << QStringLiteral("share/man/man6/courtvane.6.gz") << QString();
     QTest::newRow("scalable icon") << QStringLiteral("share/icons/hicolor/scalable/apps/courtvane.svg")
                                    << resources + QStringLiteral("icons/courtvane.svg");

@@ -3,6 +3,7 @@
 #include "platform/PictureBox.h"
 #include "platform/PolyLED.h"
 #include "platform/Shape.h"
+#include "state/Twips.h"
 
 #include <QHash>
 #include <QImage>
@@ -109,6 +110,8 @@ private Q_SLOTS:
     void pictureBoxReportsFocus();
     void shapeLetsClicksThrough();
     void labelDrawsInForeColor();
+    void labelFitsItsWidth_data();
+    void labelFitsItsWidth();
 };
 
 void tst_Controls::ledCaptionNumber_data() {
@@ -554,6 +557,54 @@ void tst_Controls::labelDrawsInForeColor() {
             bluePixels += image.pixelColor(x, y) == blue;
     }
     QVERIFY(bluePixels > 50);
+}
+
+void tst_Controls::labelFitsItsWidth_data() {
+    QTest::addColumn<QString>("caption");
+    QTest::addColumn<double>("points");
+    QTest::addColumn<double>("width"); // twips
+    QTest::addColumn<double>("inset");
+    QTest::addColumn<bool>("smaller");
+    const double name = 240.0 / 4335;
+    QTest::newRow("short name as set") << "HOME" << 36.0 << 4335.0 << name << false;
+    QTest::newRow("ten characters with accents") << "Åsby «Ørn»" << 36.0 << 4335.0 << name << false;
+    QTest::newRow("ten wide capitals") << "ÅSBY «ØRN»" << 36.0 << 4335.0 << name << true;
+    QTest::newRow("accents in a narrower label") << "Åsby «Ørn»" << 36.0 << 3000.0 << name << true;
+    QTest::newRow("long name, narrow label") << "Västra Frölunda IF" << 36.0 << 2000.0 << name << true;
+    QTest::newRow("long title") << "Regional Championship Final - Senior Men's Division" << 32.25 << 9255.0
+                                << 0.0 << true;
+    QTest::newRow("small caption fits") << "PERIOD" << 24.0 << 2175.0 << 0.0 << false;
+}
+
+void tst_Controls::labelFitsItsWidth() {
+    QFETCH(QString, caption);
+    QFETCH(double, points);
+    QFETCH(double, width);
+    QFETCH(double, inset);
+    QFETCH(bool, smaller);
+    Label label(nullptr, QStringLiteral("lblTest"));
+    label.setBoundsTwips(0, 0, width, 975);
+    label.setFontSize(points);
+    label.setFitInset(inset);
+    label.setCaption(caption);
+
+    // The ink alone, on a clear image: no pixel of it in the inset on either side.
+    QImage image(label.size(), QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    label.render(&image, QPoint(), QRegion(), QWidget::RenderFlags());
+    int left = image.width(), right = -1;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            if (qAlpha(image.pixel(x, y)) > 0) {
+                left = qMin(left, x);
+                right = qMax(right, x);
+            }
+    const int clear = qRound(label.width() * inset);
+    QVERIFY(right >= left);
+    QVERIFY2(left >= clear && right < label.width() - clear,
+             qPrintable(QStringLiteral("ink %1..%2 of %3").arg(left).arg(right).arg(label.width())));
+    QCOMPARE(label.drawnFont().pixelSize() < Twips::fontPixelSize(points), smaller);
+    QCOMPARE(label.fontSize(), points);
 }
 
 QTEST_MAIN(tst_Controls)

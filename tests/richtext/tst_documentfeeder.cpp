@@ -47,7 +47,7 @@ class DocumentFeederTest : public QObject {
 
 private slots:
     void copiesInPartsWhatTheWholeHolds_data() {
-        QFile page(QFINDTESTDATA("data/writer-page.rtf"));
+        QFile page(QFINDTESTDATA("richtext/data/writer-page.rtf"));
         QVERIFY(page.open(QIODevice::ReadOnly));
         QTest::addColumn<QByteArray>("rtf");
         QTest::addColumn<int>("partSize");

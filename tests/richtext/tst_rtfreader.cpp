@@ -588,7 +588,7 @@ void RtfReaderTest::structure() {
 void RtfReaderTest::writerDocument() {
     // Saved by a word processor: a heading, a numbered list, a 3 x 3 table, a link, a footnote and a
     // picture, each where the page has it.
-    QFile file(QFINDTESTDATA("data/writer-page.rtf"));
+    QFile file(QFINDTESTDATA("richtext/data/writer-page.rtf"));
     QVERIFY(file.open(QIODevice::ReadOnly));
     QTextDocument document;
     RtfReader::read(file.readAll(), &document);

@@ -1,10 +1,13 @@
 #include "clock/modCount.h"
 #include "layout/modStretch.h"
+#include "scoreboard/KeyCommands.h"
 #include "scoreboard/frmScoreboard.h"
 #include "scoreboard/modShowDigits.h"
 #include "settings/SettingsStore.h"
 #include "settings/WindowPlace.h"
+#include "state/Twips.h"
 #include "state/modBasketball.h"
+#include "tests/support/HeldKey.h"
 #include "tests/support/ManualTime.h"
 #include "tests/support/ModalDriver.h"
 
@@ -26,6 +29,14 @@ const char* const Screens = R"({"screens": [
     {"name": "projector", "x": 1920, "y": 0, "width": 1024, "height": 768, "logicalDpi": 96},
     {"name": "wide", "x": 2944, "y": 0, "width": 3840, "height": 1080, "logicalDpi": 96}]})";
 
+// A widget's own drawing alone, at its place in its window.
+QImage drawnAlone(QWidget* widget, QWidget* window) {
+    QImage image(window->size(), QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    widget->render(&image, widget->mapTo(window, QPoint()), QRegion(), QWidget::RenderFlags());
+    return image;
+}
+
 } // namespace
 
 // The board in a venue: full screen on any screen, every display reached from the keyboard, and
@@ -42,6 +53,12 @@ private Q_SLOTS:
     void keyboardReach();
     void closeQuestion_data();
     void closeQuestion();
+    void placement_data();
+    void placement();
+    void heldKey_data();
+    void heldKey();
+    void namesStayWithinTheBoard_data();
+    void namesStayWithinTheBoard();
 
 private:
     void showBoard();
@@ -188,10 +205,12 @@ void tst_BoardWindow::keyboardReach() {
     }
     const double left = fullScreen ? (area.width() - 632 * scale) / 2 : 0;
     const double top = fullScreen ? (area.height() - 453 * scale) / 2 : 0;
+    // In a window the board is as large as it opened, in proportion to its screen.
+    const double ratio = fullScreen ? qMax(scale, 1.0) : m_board->height() / 453.0;
     QCOMPARE(qRound(m_board->lblHome->leftTwips()), qRound(15 * left));
     QCOMPARE(qRound(m_board->lblTitle->topTwips()), qRound(15 * top));
-    QCOMPARE(qRound(m_board->lblTitle->leftTwips()), qRound(15 * left + 120 * qMax(scale, 1.0)));
-    QCOMPARE(m_board->pledTime[0]->digitSize(), qRound(105 * qMax(scale, 1.0)));
+    QVERIFY(qAbs(m_board->lblTitle->leftTwips() - (15 * left + 120 * ratio)) < 15);
+    QVERIFY(qAbs(m_board->pledTime[0]->digitSize() - 105 * ratio) <= 2);
 
     // One ring is lit, around the whole display that has the focus, and as thick as it is large.
     QList<FocusRing*> lit = m_board->findChildren<FocusRing*>();
@@ -262,6 +281,181 @@ void tst_BoardWindow::closeQuestion() {
     QCOMPARE(m_board->close(), closed);
     QCOMPARE(asked, summary);
     QCOMPARE(m_board->isVisible(), !closed);
+}
+
+void tst_BoardWindow::placement_data() {
+    // seed: a place written before the board opens (in a window). keys: S Shift+F11, F F11, E Esc.
+    QTest::addColumn<QString>("seed");
+    QTest::addColumn<QString>("keys");
+    QTest::addColumn<QString>("screen");
+    QTest::addColumn<QSize>("size");
+    // Half the desk's area holds a box of 1358 x 764, and the board's proportions 1065 x 764 in it.
+    // On the 1024 x 768 projector it shrinks alike until its frame, 2 px a side here, fits.
+    QTest::newRow("never placed: in proportion to the screen") << ""
+                                                               << ""
+                                                               << "desk" << QSize(1065, 764);
+    QTest::newRow("placed before: the design size") << "projector"
+                                                    << ""
+                                                    << "projector" << QSize(632, 453);
+    QTest::newRow("to a smaller screen, shrunk alike") << ""
+                                                       << "S"
+                                                       << "projector" << QSize(1020, 731);
+    QTest::newRow("full screen to the next screen, then Esc") << ""
+                                                              << "FSE"
+                                                              << "projector" << QSize(1020, 731);
+    QTest::newRow("on to a wide screen, size kept") << ""
+                                                    << "SS"
+                                                    << "wide" << QSize(1020, 731);
+    QTest::newRow("round all screens in full screen") << ""
+                                                      << "FSSSE"
+                                                      << "desk" << QSize(1020, 731);
+}
+
+void tst_BoardWindow::placement() {
+    QFETCH(QString, seed);
+    QFETCH(QString, keys);
+    QFETCH(QString, screen);
+    QFETCH(QSize, size);
+    if (!seed.isEmpty())
+        modSettings::writeWindowPlace({seed, false});
+    showBoard();
+    for (const QChar key : keys) {
+        QWidget* target = m_board->focusWidget();
+        if (key == 'S')
+            QTest::keyClick(target, Qt::Key_F11, Qt::ShiftModifier);
+        else
+            QTest::keyClick(target, key == 'F' ? Qt::Key_F11 : Qt::Key_Escape);
+    }
+    QTRY_VERIFY(!m_board->isFullScreen());
+    QCOMPARE(m_board->screen()->name(), screen);
+    QTRY_COMPARE(m_board->size(), size);
+    const QRect area = m_board->screen()->availableGeometry();
+    QVERIFY2(area.contains(m_board->frameGeometry()),
+             qPrintable(QStringLiteral("%1,%2 %3x%4")
+                            .arg(m_board->frameGeometry().x())
+                            .arg(m_board->frameGeometry().y())
+                            .arg(m_board->frameGeometry().width())
+                            .arg(m_board->frameGeometry().height())));
+    // The layout follows: one ratio both ways, so the board is not stretched.
+    const double across = m_board->pledTime[0]->width() / double(m_board->width());
+    const double down = m_board->pledTime[0]->height() / double(m_board->height());
+    QVERIFY(qAbs(across * 632 / 58 - 1) < 0.05);
+    QVERIFY(qAbs(down * 453 / 105 - 1) < 0.05);
+}
+
+void tst_BoardWindow::heldKey_data() {
+    // where: the display typed on, or "board" for the window itself with no display focused.
+    QTest::addColumn<QString>("where");
+    QTest::addColumn<QString>("key");
+    QTest::addColumn<int>("repeats");
+    QTest::addColumn<bool>("marked");
+    QTest::addColumn<bool>("running");
+    QTest::addColumn<int>("home"); // the home score after Enter on it, -1: not typed there
+    QTest::newRow("start held on the board") << "board"
+                                             << "s" << 29 << true << true << -1;
+    QTest::newRow("start held, repeats unmarked") << "board"
+                                                  << "s" << 29 << false << true << -1;
+    QTest::newRow("start held, one repeat") << "board"
+                                            << "s" << 1 << true << true << -1;
+    QTest::newRow("start held on the period") << "period"
+                                              << "s" << 29 << true << true << -1;
+    QTest::newRow("period, repeats unmarked") << "period"
+                                              << "s" << 3 << false << true << -1;
+    QTest::newRow("start held on the clock display") << "clock"
+                                                     << "s" << 5 << true << true << -1;
+    QTest::newRow("start held on a score") << "home"
+                                           << "s" << 11 << true << true << 0;
+    QTest::newRow("reset held on a score") << "home"
+                                           << "r" << 12 << true << false << 0;
+    QTest::newRow("digit held types on") << "home"
+                                         << "1" << 2 << true << false << 111;
+    QTest::newRow("digit held, repeats unmarked") << "home"
+                                                  << "1" << 2 << false << false << 111;
+    QTest::newRow("digit held once over") << "home"
+                                          << "9" << 1 << true << false << 99;
+    QTest::newRow("digit held past the largest score") << "home"
+                                                       << "4" << 3 << true << false << 0;
+}
+
+void tst_BoardWindow::heldKey() {
+    QFETCH(QString, where);
+    QFETCH(QString, key);
+    QFETCH(int, repeats);
+    QFETCH(bool, marked);
+    QFETCH(bool, running);
+    QFETCH(int, home);
+    modBasketball::StartStopClockKey = modSettings::DefaultStartStopClockKey;
+    showBoard();
+    if (where == QLatin1String("board"))
+        m_board->focusWidget()->clearFocus();
+    else if (where == QLatin1String("clock"))
+        m_board->pledTime[0]->setFocus();
+    else if (where == QLatin1String("home"))
+        m_board->pledHomeScore[0]->setFocus();
+    QCOMPARE(m_board->focusWidget() == nullptr, where == QLatin1String("board"));
+
+    holdKey(m_board->windowHandle(), key.at(0), repeats, marked);
+    QCOMPARE(modCount::IsCounting(0) != FlagFalse, running);
+    if (home >= 0) {
+        QTest::keyClick(m_board->pledHomeScore[0], Qt::Key_Return);
+        QCOMPARE(modShowDigits::ShownValue(m_board->pledHomeScore), home);
+    }
+    // One press more is a command again.
+    holdKey(m_board->windowHandle(), QLatin1Char('s'), 0, marked);
+    QCOMPARE(modCount::IsCounting(0) != FlagFalse, !running);
+}
+
+void tst_BoardWindow::namesStayWithinTheBoard_data() {
+    QTest::addColumn<QSize>("size");
+    QTest::newRow("design size") << QSize(632, 453);
+    QTest::newRow("wide") << QSize(1500, 453);
+    QTest::newRow("tall and narrow") << QSize(420, 900);
+    QTest::newRow("small") << QSize(320, 230);
+    QTest::newRow("large") << QSize(1800, 1000);
+}
+
+void tst_BoardWindow::namesStayWithinTheBoard() {
+    QFETCH(QSize, size);
+    modBasketball::HomeText = QStringLiteral("Åsby «Ørn»");
+    modBasketball::VisitorText = QStringLiteral("Västra Frölunda IF");
+    modBasketball::TitleText = QStringLiteral("Regional Championship Final - Senior Men's Division, Game 7");
+    modSettings::writeWindowPlace({QStringLiteral("desk"), false});
+    showBoard();
+    m_board->resize(size);
+    QTRY_COMPARE(m_board->size(), size);
+
+    // Inside the outline drawn round the board and clear of it, its rounded corners too, whatever
+    // the window's shape.
+    const QRect board = m_board->Shape2->geometry();
+    const int outline = m_board->Shape2->borderWidth();
+    const QImage outlineInk = drawnAlone(m_board->Shape2, m_board.get());
+    for (Label* label : {m_board->lblHome, m_board->lblVisitor, m_board->lblTitle}) {
+        const QImage ink = drawnAlone(label, m_board.get());
+        const QRect place = label->geometry().intersected(ink.rect());
+        int left = ink.width(), right = -1, onOutline = 0;
+        for (int y = place.top(); y <= place.bottom(); ++y)
+            for (int x = place.left(); x <= place.right(); ++x)
+                if (qAlpha(ink.pixel(x, y)) > 0) {
+                    left = qMin(left, x);
+                    right = qMax(right, x);
+                    onOutline += qAlpha(outlineInk.pixel(x, y)) > 0 ? 1 : 0;
+                }
+        QVERIFY2(left >= board.left() + outline && right <= board.right() - outline && onOutline == 0,
+                 qPrintable(QStringLiteral("%1: ink %2..%3, board %4..%5, %6 pixels on the outline")
+                                .arg(label->objectName())
+                                .arg(left)
+                                .arg(right)
+                                .arg(board.left() + outline)
+                                .arg(board.right() - outline)
+                                .arg(onOutline)));
+    }
+    // Only the drawing is smaller: the layout keeps the size the window gives, and a short name
+    // is drawn at that size.
+    const double points = m_board->lblHome->fontSize();
+    modBasketball::HomeText = QStringLiteral("Ås");
+    m_board->UpdateLabels();
+    QCOMPARE(m_board->lblHome->fontSize(), points);
+    QCOMPARE(m_board->lblHome->drawnFont().pixelSize(), Twips::fontPixelSize(points));
 }
 
 int main(int argc, char** argv) {
