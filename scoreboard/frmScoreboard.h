@@ -16,6 +16,7 @@
 #include <QWidget>
 
 #include <array>
+#include <functional>
 
 class BoardAccessibility;
 class GameBoard;
@@ -72,6 +73,11 @@ public:
     void toggleFullScreen();
     void leaveFullScreen();
     void moveToNextScreen();
+    // The window the operator's dialogs open over: the one the desk gives (the operator's console),
+    // else the board itself.
+    QWidget* operatorWindow();
+    void setOperatorDesk(std::function<QWidget*()> desk) { m_operatorDesk = std::move(desk); }
+
     // The display whose ring is lit, the one that takes the typing; empty when none has the focus.
     std::optional<BoardDisplay> focusedDisplay() const;
 
@@ -114,6 +120,8 @@ public:
 Q_SIGNALS:
     // The operator asked for the help window.
     void helpRequested();
+    // F2: the operator's console shown or hidden.
+    void consoleRequested();
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
@@ -153,4 +161,5 @@ private:
     QShortcut* const m_leaveFullScreen;
     BoardAccessibility* m_accessibility = nullptr;
     GameBoard* m_gameBoard = nullptr;
+    std::function<QWidget*()> m_operatorDesk;
 };

@@ -1,0 +1,503 @@
+#include "app/frmHelp.h"
+#include "app/frmSplash.h"
+#include "clock/ClockEntry.h"
+#include "clock/modCount.h"
+#include "console/BoardMirror.h"
+#include "console/ConsoleRules.h"
+#include "console/frmConsole.h"
+#include "scoreboard/GameBoard.h"
+#include "scoreboard/frmScoreboard.h"
+#include "scoreboard/modShowDigits.h"
+#include "settings/SettingsStore.h"
+#include "settings/WindowPlace.h"
+#include "state/modBasketball.h"
+#include "tests/support/ManualTime.h"
+#include "tests/support/ModalDriver.h"
+
+#include <QLabel>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QScreen>
+#include <QSettings>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <memory>
+
+namespace {
+
+// A hall's projector, the operator's laptop and a third screen, side by side.
+const char* const Screens = R"({"screens": [
+    {"name": "hall", "x": 0, "y": 0, "width": 1920, "height": 1080, "logicalDpi": 96},
+    {"name": "laptop", "x": 1920, "y": 0, "width": 1366, "height": 768, "logicalDpi": 96},
+    {"name": "side", "x": 3286, "y": 0, "width": 1280, "height": 1024, "logicalDpi": 96}]})";
+
+QImage pixels(const QPixmap& picture) {
+    return picture.toImage().convertToFormat(QImage::Format_RGB32);
+}
+
+} // namespace
+
+// The operator's console beside a real board, both opened by the start-up window as in the program.
+class tst_Console : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase();
+    void init();
+    void cleanup();
+
+    void screenChoice_data();
+    void screenChoice();
+    void capsLock_data();
+    void capsLock();
+    void mirror_data();
+    void mirror();
+    void consoleKeys_data();
+    void consoleKeys();
+    void buttons_data();
+    void buttons();
+    void f2Toggles();
+    void placement_data();
+    void placement();
+    void dialogs_data();
+    void dialogs();
+
+private:
+    void open(bool gameBoard = false, const QString& boardScreen = QStringLiteral("hall"));
+    void type(QWidget* target, const QString& keys);
+    void focus(const QString& display);
+
+    QTemporaryDir m_store;
+    std::unique_ptr<ManualTime> m_time;
+    frmScoreboard* m_board = nullptr;
+    frmConsole* m_console = nullptr;
+};
+
+void tst_Console::initTestCase() {
+    QVERIFY(m_store.isValid());
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, m_store.path());
+    QCOMPARE(QGuiApplication::screens().size(), 3);
+}
+
+void tst_Console::init() {
+    QFile::remove(modSettings::settingsFileName());
+    QFile::remove(modSettings::windowPlaceFileName());
+    modCount::ResetAllSlots();
+    modShowDigits::clearTypedDigits();
+    modCount::clearTypedCount();
+    m_time = std::make_unique<ManualTime>();
+}
+
+void tst_Console::cleanup() {
+    closeLeftoverModals();
+    if (frmHelp* help = frmHelp::instance())
+        help->close();
+    QTRY_VERIFY(!frmHelp::instance());
+    delete frmSplash::scoreboard();
+    // The console goes with the board.
+    QTRY_VERIFY(!frmSplash::console());
+    m_board = nullptr;
+    m_console = nullptr;
+    m_time.reset();
+}
+
+void tst_Console::open(bool gameBoard, const QString& boardScreen) {
+    modSettings::writeWindowPlace({boardScreen, false});
+    auto* splash = new frmSplash;
+    modBasketball::BuzzerFile.clear();
+    m_board = splash->GoScore();
+    m_board->tmrClock->stop();
+    m_console = frmSplash::console();
+    QVERIFY(m_console);
+    if (gameBoard) {
+        game::GameSettings settings;
+        settings.layout = game::Layout::Game;
+        settings.hornFile.clear();
+        m_board->gameBoard()->applySettings(settings);
+    }
+    QVERIFY(QTest::qWaitForWindowExposed(m_board));
+    QVERIFY(QTest::qWaitForWindowExposed(m_console));
+    m_console->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(m_console));
+}
+
+void tst_Console::focus(const QString& display) {
+    if (display == QLatin1String("home"))
+        m_board->pledHomeScore[0]->setFocus();
+    else if (display == QLatin1String("period"))
+        m_board->pledPeriod[0]->setFocus();
+    else if (QWidget* focused = m_board->focusWidget())
+        focused->clearFocus();
+}
+
+// Keys as a person types them, one token each: a character, or Enter, Tab, Esc, F1 to F12, ^Z.
+void tst_Console::type(QWidget* target, const QString& keys) {
+    for (const QString& token : keys.split(u' ', Qt::SkipEmptyParts)) {
+        if (token == QLatin1String("Enter"))
+            QTest::keyClick(target, Qt::Key_Return);
+        else if (token == QLatin1String("Tab"))
+            QTest::keyClick(target, Qt::Key_Tab);
+        else if (token == QLatin1String("Esc"))
+            QTest::keyClick(target, Qt::Key_Escape);
+        else if (token == QLatin1String("^Z"))
+            QTest::keyClick(target, Qt::Key_Z, Qt::ControlModifier);
+        else if (token.size() > 1 && token.startsWith(u'F'))
+            QTest::keyClick(target, Qt::Key(Qt::Key_F1 + token.mid(1).toInt() - 1));
+        else
+            for (const QChar c : token)
+                QTest::keyClick(target, c.toLatin1());
+    }
+}
+
+void tst_Console::screenChoice_data() {
+    QTest::addColumn<QStringList>("screens");
+    QTest::addColumn<int>("board");
+    QTest::addColumn<QString>("remembered");
+    QTest::addColumn<int>("console"); // -1: none
+
+    const QStringList three{"hall", "laptop", "side"};
+    QTest::newRow("one screen: none") << QStringList{"hall"} << 0 << "hall" << -1;
+    QTest::newRow("first beside the board") << three << 0 << "" << 1;
+    QTest::newRow("board on the first other") << three << 1 << "" << 0;
+    QTest::newRow("remembered one") << three << 0 << "side" << 2;
+    QTest::newRow("remembered one is the board's") << three << 2 << "side" << 0;
+    QTest::newRow("remembered one is gone") << three << 1 << "beamer" << 0;
+}
+
+void tst_Console::screenChoice() {
+    QFETCH(QStringList, screens);
+    QFETCH(int, board);
+    QFETCH(QString, remembered);
+    QFETCH(int, console);
+    QCOMPARE(console::consoleScreenIndex(screens, board, remembered).value_or(-1), console);
+}
+
+void tst_Console::capsLock_data() {
+    QTest::addColumn<bool>("onBoard");
+    QTest::addColumn<char>("key");
+    QTest::addColumn<bool>("shift");
+    QTest::addColumn<int>("caps"); // -1 unknown, 0 off, 1 on
+
+    QTest::newRow("command letter") << false << 's' << false << 0;
+    QTest::newRow("capital without Shift") << false << 'S' << false << 1;
+    QTest::newRow("capital with Shift") << false << 'S' << true << 0;
+    QTest::newRow("small letter with Shift") << false << 's' << true << 1;
+    QTest::newRow("digit tells nothing") << false << '7' << false << -1;
+    QTest::newRow("typed on the board") << true << 'R' << false << 1;
+}
+
+void tst_Console::capsLock() {
+    QFETCH(bool, onBoard);
+    QFETCH(char, key);
+    QFETCH(bool, shift);
+    QFETCH(int, caps);
+    open();
+    QVERIFY(!m_console->capsLock());
+    QTest::keyClick(onBoard ? static_cast<QWidget*>(m_board) : m_console, key,
+                    shift ? Qt::ShiftModifier : Qt::NoModifier);
+    QCOMPARE(m_console->capsLock().has_value(), caps >= 0);
+    if (caps < 0)
+        return;
+    QCOMPARE(*m_console->capsLock(), caps == 1);
+    QTRY_COMPARE(m_console->lblCapsLock->text().contains(QLatin1String("on")), caps == 1);
+}
+
+void tst_Console::mirror_data() {
+    QTest::addColumn<bool>("gameBoard");
+    QTest::addColumn<QString>("change");
+
+    QTest::newRow("home score") << false << "home";
+    QTest::newRow("period") << false << "period";
+    QTest::newRow("possession lamp") << false << "poss";
+    QTest::newRow("clock ticks") << false << "tick";
+    QTest::newRow("team name") << false << "names";
+    QTest::newRow("game board foul") << true << "foul";
+    QTest::newRow("game board shot clock") << true << "shot";
+}
+
+void tst_Console::mirror() {
+    QFETCH(bool, gameBoard);
+    QFETCH(QString, change);
+    open(gameBoard);
+    BoardMirror* mirror = m_console->mirror();
+    QTRY_COMPARE(pixels(mirror->picture()), pixels(m_board->grab()));
+    const QImage before = pixels(mirror->picture());
+    const QImage viewBefore = pixels(mirror->grab());
+
+    if (change == QLatin1String("home")) {
+        m_board->pledHomeScore[0]->setFocus();
+        type(m_board->pledHomeScore[0], QStringLiteral("47 Enter"));
+    } else if (change == QLatin1String("period")) {
+        type(m_board->pledPeriod[0], QStringLiteral("3"));
+    } else if (change == QLatin1String("poss")) {
+        QTest::mouseClick(m_board->imgPossV, Qt::LeftButton);
+    } else if (change == QLatin1String("tick")) {
+        m_board->AllKeyPress(modBasketball::StartStopClockKey);
+        m_time->advanceMs(1000);
+        m_board->tmrClock_Timer();
+        m_board->tmrClock->stop();
+    } else if (change == QLatin1String("names")) {
+        modBasketball::HomeText = QStringLiteral("Lions");
+        m_board->UpdateLabels();
+    } else if (change == QLatin1String("foul")) {
+        m_board->gameBoard()->dispatch(game::Action(game::Command::HomeFoul));
+    } else if (change == QLatin1String("shot")) {
+        m_board->gameBoard()->dispatch(game::Action(game::Command::ShotClockShort));
+    }
+
+    // The copy follows the board to the pixel, and the console's view shows it.
+    QTRY_VERIFY(pixels(mirror->picture()) != before);
+    QTRY_COMPARE(pixels(mirror->picture()), pixels(m_board->grab()));
+    QTRY_VERIFY(pixels(mirror->grab()) != viewBefore);
+}
+
+void tst_Console::consoleKeys_data() {
+    QTest::addColumn<bool>("gameBoard");
+    QTest::addColumn<QString>("display");
+    QTest::addColumn<QString>("keys");
+    QTest::addColumn<QString>("entry");
+    QTest::addColumn<QString>("scores"); // home-visitor
+    QTest::addColumn<bool>("running");
+    QTest::addColumn<bool>("fullScreen");
+    QTest::addColumn<int>("homeFouls");
+
+    QTest::newRow("digits wait for Enter") << false << "home"
+                                           << "42"
+                                           << "Home score: 42_"
+                                           << "0-0" << false << false << 0;
+    QTest::newRow("Enter sets the score") << false << "home"
+                                          << "42 Enter"
+                                          << ""
+                                          << "42-0" << false << false << 0;
+    QTest::newRow("plus adds at once") << false << "home"
+                                       << "+3"
+                                       << ""
+                                       << "3-0" << false << false << 0;
+    QTest::newRow("Tab goes on to the visitor") << false << "home"
+                                                << "Tab 5 Enter"
+                                                << ""
+                                                << "0-5" << false << false << 0;
+    QTest::newRow("command key on a display") << false << "home"
+                                              << "s"
+                                              << ""
+                                              << "0-0" << true << false << 0;
+    QTest::newRow("command key on no display") << false << "none"
+                                               << "s"
+                                               << ""
+                                               << "0-0" << true << false << 0;
+    QTest::newRow("F11 fills the board's screen") << false << "none"
+                                                  << "F11"
+                                                  << ""
+                                                  << "0-0" << false << true << 0;
+    QTest::newRow("Esc leaves it") << false << "none"
+                                   << "F11 Esc"
+                                   << ""
+                                   << "0-0" << false << false << 0;
+    QTest::newRow("game keys") << true << "none"
+                               << "F3 F3 F3 ^Z"
+                               << ""
+                               << "0-0" << false << false << 2;
+    QTest::newRow("game keys do nothing on the Standard board") << false << "none"
+                                                                << "F3"
+                                                                << ""
+                                                                << "0-0" << false << false << 0;
+}
+
+void tst_Console::consoleKeys() {
+    QFETCH(bool, gameBoard);
+    QFETCH(QString, display);
+    QFETCH(QString, keys);
+    QFETCH(QString, entry);
+    QFETCH(QString, scores);
+    QFETCH(bool, running);
+    QFETCH(bool, fullScreen);
+    QFETCH(int, homeFouls);
+    open(gameBoard);
+    focus(display);
+
+    type(m_console, keys);
+    QTRY_COMPARE(m_console->lblEntry->text().section(u' ', 0, 2), entry);
+    const GameSnapshot game = m_board->game();
+    QCOMPARE(QStringLiteral("%1-%2").arg(game.home).arg(game.visitor), scores);
+    QCOMPARE(game.clockRunning, running);
+    QTRY_COMPARE(m_board->isFullScreen(), fullScreen);
+    QCOMPARE(m_board->gameBoard()->game().state().fouls[game::Home], homeFouls);
+}
+
+void tst_Console::buttons_data() {
+    QTest::addColumn<bool>("gameBoard");
+    QTest::addColumn<QStringList>("pressed");
+    QTest::addColumn<QString>("key"); // what the first button says of its key
+    QTest::addColumn<bool>("enabled");
+    QTest::addColumn<QString>("state"); // clock, possession, bonuses, home score, home fouls
+
+    QTest::newRow("start") << false << QStringList{"cmdStartStop"} << "s" << true << "run 0 00 0 0";
+    QTest::newRow("start and stop") << false << QStringList{"cmdStartStop", "cmdStartStop"} << "s" << true
+                                    << "stop 0 00 0 0";
+    QTest::newRow("possession") << false << QStringList{"cmdPossHome"} << "Home Poss." << true
+                                << "stop 1 00 0 0";
+    QTest::newRow("bonus") << false << QStringList{"cmdBonusVisitor"} << "Visitor Bonus" << true
+                           << "stop 0 01 0 0";
+    QTest::newRow("keypad on a display")
+        << false << QStringList{"cmdPad1", "cmdPad2", "cmdPadEnter"} << "1" << true << "stop 0 00 12 0";
+    QTest::newRow("foul") << true << QStringList{"cmdHomeFoul", "cmdHomeFoul"} << "F3" << true
+                          << "stop 0 00 0 2";
+    QTest::newRow("undo") << true << QStringList{"cmdHomeFoul", "cmdUndo"} << "F3" << true << "stop 0 00 0 0";
+    QTest::newRow("foul on the Standard board")
+        << false << QStringList{"cmdHomeFoul"} << "F3" << false << "stop 0 00 0 0";
+}
+
+void tst_Console::buttons() {
+    QFETCH(bool, gameBoard);
+    QFETCH(QStringList, pressed);
+    QFETCH(QString, key);
+    QFETCH(bool, enabled);
+    QFETCH(QString, state);
+    open(gameBoard);
+    focus(QStringLiteral("home"));
+
+    QPushButton* first = m_console->button(pressed.first());
+    QVERIFY(first);
+    QVERIFY(first->text() == key || first->text().endsWith(QStringLiteral("   ") + key));
+    QTRY_COMPARE(first->isEnabled(), enabled);
+    for (const QString& name : pressed) {
+        QPushButton* button = m_console->button(name);
+        QVERIFY2(button, qPrintable(name));
+        QTest::mouseClick(button, Qt::LeftButton);
+    }
+    const QString now = QStringLiteral("%1 %2 %3%4 %5 %6")
+                            .arg(modCount::IsCounting(0) ? "run" : "stop")
+                            .arg(m_board->LitPoss)
+                            .arg(m_board->LitBonusH ? 1 : 0)
+                            .arg(m_board->LitBonusV ? 1 : 0)
+                            .arg(m_board->game().home)
+                            .arg(m_board->gameBoard()->game().state().fouls[game::Home]);
+    QCOMPARE(now, state);
+}
+
+void tst_Console::f2Toggles() {
+    open();
+    // Two screens and more: the console opens by itself.
+    QVERIFY(m_console->isVisible());
+    m_board->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(m_board));
+    QTest::keyClick(m_board, Qt::Key_F2);
+    QTRY_VERIFY(!m_console->isVisible());
+    QTest::keyClick(m_board, Qt::Key_F2);
+    QTRY_VERIFY(m_console->isVisible());
+    QVERIFY(QTest::qWaitForWindowActive(m_console));
+    QTest::keyClick(m_console, Qt::Key_F2);
+    QTRY_VERIFY(!m_console->isVisible());
+    // Closing the console hides it; the board carries on.
+    m_console->show();
+    m_console->close();
+    QVERIFY(!m_console->isVisible());
+    QVERIFY(frmSplash::console());
+    QVERIFY(m_board->isVisible());
+}
+
+void tst_Console::placement_data() {
+    QTest::addColumn<QString>("board");
+    QTest::addColumn<QString>("remembered");
+    QTest::addColumn<QString>("console");
+    QTest::addColumn<QString>("afterBoardMoved");
+
+    QTest::newRow("beside the board") << "hall"
+                                      << ""
+                                      << "laptop"
+                                      << "hall";
+    QTest::newRow("where it was left") << "hall"
+                                       << "side"
+                                       << "side"
+                                       << "hall";
+    QTest::newRow("never on the board's") << "side"
+                                          << "side"
+                                          << "hall"
+                                          << "side";
+}
+
+void tst_Console::placement() {
+    QFETCH(QString, board);
+    QFETCH(QString, remembered);
+    QFETCH(QString, console);
+    QFETCH(QString, afterBoardMoved);
+    if (!remembered.isEmpty())
+        console::rememberScreen(remembered);
+    open(false, board);
+    QCOMPARE(m_board->screen()->name(), board);
+    QCOMPARE(m_console->screen()->name(), console);
+    QVERIFY(m_board->screen()->geometry().contains(m_board->geometry()));
+    QVERIFY(m_console->screen()->availableGeometry().contains(m_console->geometry()));
+
+    // The board taken on to the console's screen, the console makes way.
+    const QString taken = m_console->screen()->name();
+    for (int moves = 0; moves < 3 && m_board->screen()->name() != taken; ++moves)
+        m_board->moveToNextScreen();
+    QCOMPARE(m_board->screen()->name(), taken);
+    QTRY_VERIFY(m_console->screen() != m_board->screen());
+    QCOMPARE(m_console->screen()->name(), afterBoardMoved);
+    QTRY_COMPARE(console::rememberedScreen(), afterBoardMoved);
+}
+
+void tst_Console::dialogs_data() {
+    QTest::addColumn<QString>("opened");
+    QTest::addColumn<bool>("consoleShown");
+
+    QTest::newRow("options") << "options" << true;
+    QTest::newRow("game settings") << "game settings" << true;
+    QTest::newRow("close question") << "close" << true;
+    QTest::newRow("help") << "help" << true;
+    QTest::newRow("options over a hidden console") << "options" << false;
+    QTest::newRow("help over a hidden console") << "help" << false;
+}
+
+void tst_Console::dialogs() {
+    QFETCH(QString, opened);
+    QFETCH(bool, consoleShown);
+    open();
+    m_board->toggleFullScreen();
+    QTRY_VERIFY(m_board->isFullScreen());
+    if (!consoleShown)
+        m_console->hide();
+    // A game in progress, so that closing asks.
+    m_board->AllKeyPress(modBasketball::StartStopClockKey);
+
+    QString dialogScreen;
+    const auto note = [&dialogScreen](QWidget* modal) { dialogScreen = modal->screen()->name(); };
+    if (opened == QLatin1String("help")) {
+        type(m_board, QStringLiteral("h"));
+        QVERIFY(frmHelp::instance());
+        QVERIFY(QTest::qWaitForWindowExposed(frmHelp::instance()));
+        dialogScreen = frmHelp::instance()->screen()->name();
+    } else if (opened == QLatin1String("close")) {
+        whenModal([&](QWidget* modal) {
+            QVERIFY(qobject_cast<QMessageBox*>(modal));
+            note(modal);
+        });
+        QVERIFY(!m_board->close());
+    } else {
+        whenModal(note);
+        if (opened == QLatin1String("options"))
+            m_board->OptionsCommand();
+        else
+            m_board->GameSettingsCommand();
+    }
+    QVERIFY(m_console->isVisible());
+    QCOMPARE(dialogScreen, m_console->screen()->name());
+    QVERIFY(dialogScreen != m_board->screen()->name());
+}
+
+int main(int argc, char** argv) {
+    QTemporaryDir folder;
+    QFile config(folder.filePath(QStringLiteral("screens.json")));
+    if (!config.open(QIODevice::WriteOnly) || config.write(Screens) < 0)
+        return 1;
+    config.close();
+    qputenv("QT_QPA_PLATFORM", "offscreen:configfile=" + config.fileName().toLocal8Bit());
+    QApplication app(argc, argv);
+    tst_Console test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_console.moc"
