@@ -70,22 +70,31 @@ void BoardMirror::copy() {
     m_copyDue = false;
     if (!m_board)
         return;
-    if (m_picture.size() != m_board->size()) {
-        m_picture = QPixmap(m_board->size());
+    const QRect shown = pictureRect();
+    const qreal ratio = devicePixelRatioF();
+    // Drawn at the size it is shown at: a copy smaller than the board costs less than the board.
+    if (m_picture.size() != shown.size() * ratio) {
+        m_picture = QPixmap(shown.size() * ratio);
+        m_picture.setDevicePixelRatio(ratio);
         m_dirty = m_board->rect();
     }
-    const QRegion dirty = m_dirty & m_board->rect();
+    // A pixel more on every side: the parts' edges fall between the copy's pixels.
+    QRegion dirty;
+    for (const QRect& changed : std::as_const(m_dirty))
+        dirty += changed.adjusted(-1, -1, 1, 1);
+    dirty &= m_board->rect();
     m_dirty = QRegion();
-    if (!dirty.isEmpty()) {
+    const QRect part = dirty.boundingRect();
+    if (!part.isEmpty() && !shown.isEmpty()) {
+        const double scale = double(shown.width()) / m_board->width();
         m_copying = true;
-        m_board->render(&m_picture, dirty.boundingRect().topLeft(), dirty);
+        QPainter painter(&m_picture);
+        painter.scale(scale, scale);
+        m_board->render(&painter, part.topLeft(), dirty);
+        painter.end();
         m_copying = false;
         ++m_copies;
-        // Only the copied part of the picture is drawn again, a pixel wider for the smoothing.
-        const QRect shown = pictureRect();
-        const double scale = double(shown.width()) / m_picture.width();
-        const QRectF part = QRectF(dirty.boundingRect());
-        update(QRectF(shown.topLeft() + part.topLeft() * scale, part.size() * scale)
+        update(QRectF(shown.topLeft() + QPointF(part.topLeft()) * scale, QSizeF(part.size()) * scale)
                    .toAlignedRect()
                    .adjusted(-1, -1, 1, 1));
     }
@@ -93,31 +102,32 @@ void BoardMirror::copy() {
 }
 
 QRect BoardMirror::pictureRect() const {
-    if (m_picture.isNull())
+    if (!m_board || m_board->size().isEmpty())
         return rect();
-    const QSize fitted = m_picture.size().scaled(size(), Qt::KeepAspectRatio);
+    const QSize fitted = m_board->size().scaled(size(), Qt::KeepAspectRatio);
     return QRect(QPoint((width() - fitted.width()) / 2, (height() - fitted.height()) / 2), fitted);
 }
 
 void BoardMirror::paintEvent(QPaintEvent* event) {
     QPainter painter(this);
-    painter.fillRect(event->rect(), palette().color(QPalette::Dark));
-    if (m_picture.isNull())
-        return;
-    painter.setRenderHint(QPainter::SmoothPixmapTransform);
     const QRect shown = pictureRect();
-    // Only what was asked for is drawn: the part of the picture behind the exposed rectangle.
+    const QRegion margins = QRegion(event->rect()) - shown;
+    for (const QRect& margin : margins)
+        painter.fillRect(margin, palette().color(QPalette::Dark));
     const QRect target = event->rect() & shown;
-    if (target.isEmpty())
+    if (m_picture.isNull() || target.isEmpty())
         return;
-    const double scale = double(m_picture.width()) / shown.width();
-    const QRectF source(QPointF(target.topLeft() - shown.topLeft()) * scale, QSizeF(target.size()) * scale);
-    painter.drawPixmap(QRectF(target), m_picture, source);
+    // The picture is drawn at this size already: only what was asked for is copied, pixel for pixel.
+    const qreal ratio = m_picture.devicePixelRatio();
+    painter.drawPixmap(target, m_picture,
+                       QRect((target.topLeft() - shown.topLeft()) * ratio, target.size() * ratio));
 }
 
 void BoardMirror::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
     update();
+    if (m_board)
+        noteChange(m_board->rect());
 }
 
 void BoardMirror::mousePressEvent(QMouseEvent* event) {

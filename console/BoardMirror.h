@@ -5,8 +5,8 @@
 #include <QRegion>
 #include <QWidget>
 
-// A live copy of a window as its audience sees it, scaled to fit this widget with its proportions
-// kept. It draws nothing of its own accord: it watches the window and its controls paint, copies
+// A live copy of a window as its audience sees it, drawn at the size that fits this widget with its
+// proportions kept. It draws nothing of its own accord: it watches the window and its controls paint, copies
 // only the parts they painted, and does so once per turn of the event loop however many painted.
 // A press on the copy reaches the control under it, so the lamps and displays answer a click here
 // as they do on the window.
@@ -18,7 +18,7 @@ public:
 
     // Where the board's picture lies in this widget.
     QRect pictureRect() const;
-    // The board's picture as last copied, at the board's size.
+    // The board's picture as last copied, at the size it is shown at.
     const QPixmap& picture() const { return m_picture; }
     // Copies taken so far, one per turn of the event loop in which the board painted.
     int copies() const { return m_copies; }

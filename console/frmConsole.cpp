@@ -15,6 +15,7 @@
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QFileInfo>
+#include <QFormLayout>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QGuiApplication>
@@ -37,14 +38,6 @@ QLabel* infoLine(QWidget* parent, const QString& name) {
     return line;
 }
 
-QLabel* heading(QWidget* parent, const QString& text) {
-    auto* line = new QLabel(text, parent);
-    QFont bold = line->font();
-    bold.setBold(true);
-    line->setFont(bold);
-    return line;
-}
-
 // A press of the left button on a control, as a click on the board gives it.
 void click(QWidget* control) {
     const QPointF centre = QRectF(control->rect()).center();
@@ -54,6 +47,12 @@ void click(QWidget* control) {
     QMouseEvent release(QEvent::MouseButtonRelease, centre, control->mapToGlobal(centre), Qt::LeftButton,
                         Qt::NoButton, Qt::NoModifier);
     QCoreApplication::sendEvent(control, &release);
+}
+
+QPalette warningPalette(const QWidget* widget) {
+    QPalette warning = widget->palette();
+    warning.setColor(QPalette::WindowText, QColor(0xB0, 0, 0));
+    return warning;
 }
 
 void setTextIfChanged(QLabel* label, const QString& text) {
@@ -83,10 +82,8 @@ frmConsole::frmConsole(frmScoreboard* board)
     m_mirror->setToolTip(
         tr("The board as the audience sees it: click a display to type on it, a lamp to switch it"));
 
-    QPalette warning = lblCapsLock->palette();
-    warning.setColor(QPalette::WindowText, QColor(0xB0, 0, 0));
-    lblCapsLock->setPalette(warning);
-    lblRefusal->setPalette(warning);
+    lblRefusal->setPalette(warningPalette(lblRefusal));
+    lblRefusal->setText(tr("none"));
     QFont large = lblEntry->font();
     large.setPointSizeF(large.pointSizeF() * 1.5);
     large.setBold(true);
@@ -97,12 +94,15 @@ frmConsole::frmConsole(frmScoreboard* board)
     auto* root = new QVBoxLayout(this);
     auto* top = new QHBoxLayout;
     top->addWidget(m_mirror, 3);
-    auto* facts = new QVBoxLayout;
-    facts->addWidget(heading(this, tr("For the operator only")));
-    for (QLabel* line : {lblEntry, lblCapsLock, lblRefusal, lblBuzzer, lblGameSettings})
-        facts->addWidget(line);
-    facts->addStretch();
-    top->addLayout(facts, 1);
+    auto* facts = new QGroupBox(tr("For the operator only"), this);
+    auto* form = new QFormLayout(facts);
+    form->setRowWrapPolicy(QFormLayout::WrapLongRows);
+    form->addRow(tr("Typed, before Enter:"), lblEntry);
+    form->addRow(tr("Caps Lock:"), lblCapsLock);
+    form->addRow(tr("Buzzer file:"), lblBuzzer);
+    form->addRow(tr("Game settings:"), lblGameSettings);
+    form->addRow(tr("Last refusal:"), lblRefusal);
+    top->addWidget(facts, 1, Qt::AlignTop);
     root->addLayout(top, 1);
     auto* commands = new QHBoxLayout;
     createButtons(commands);
@@ -110,13 +110,15 @@ frmConsole::frmConsole(frmScoreboard* board)
 
     connect(m_mirror, &BoardMirror::boardChanged, this, &frmConsole::refresh);
     connect(m_mirror, &BoardMirror::keyTyped, this, &frmConsole::noteKey);
-    connect(board->gameBoard(), &GameBoard::refusalChanged, this, [this](const QString& why) {
-        lblRefusal->setText(why.isEmpty() ? QString() : tr("Refused: %1").arg(why));
-    });
+    connect(board->gameBoard(), &GameBoard::refusalChanged, this,
+            [this](const QString& why) { lblRefusal->setText(why.isEmpty() ? tr("none") : why); });
     connect(m_buzzerCheck, &BuzzerFileCheck::checked, this, [this](const QString& problem) {
         const QString name = QFileInfo(m_checkedBuzzer).fileName();
-        lblBuzzer->setText(problem.isEmpty() ? tr("Buzzer: %1, plays").arg(name)
-                                             : tr("Buzzer: %1 %2").arg(name, problem));
+        if (m_checkedBuzzer.isEmpty())
+            lblBuzzer->setText(tr("none chosen"));
+        else
+            lblBuzzer->setText(problem.isEmpty() ? tr("%1, plays").arg(name)
+                                                 : tr("%1: %2").arg(name, problem));
     });
     // A widget tells of its end before its own pointers forget it, so the console forgets it first.
     connect(board, &QObject::destroyed, this, [this] {
@@ -279,10 +281,9 @@ void frmConsole::refresh() {
     setTextIfChanged(lblEntry, console::entryText(display, display == BoardDisplay::Clock
                                                                ? modCount::typedCount()
                                                                : modShowDigits::typedDigits()));
-    setTextIfChanged(lblCapsLock, !m_capsLock ? QString()
-                                  : *m_capsLock
-                                      ? tr("Caps Lock is on: the command keys are lower-case letters")
-                                      : tr("Caps Lock is off"));
+    setTextIfChanged(lblCapsLock, !m_capsLock   ? tr("not known before a letter is typed")
+                                  : *m_capsLock ? tr("ON: the command keys are lower-case letters")
+                                                : tr("off"));
     const GameBoard* game = m_board->gameBoard();
     setTextIfChanged(lblGameSettings, console::gameSettingsText(game->settings()));
     for (const LetterButton& letter : std::as_const(m_letterButtons)) {
@@ -298,8 +299,6 @@ void frmConsole::refresh() {
     if (!m_buzzerChecked || m_checkedBuzzer != modBasketball::BuzzerFile) {
         m_buzzerChecked = true;
         m_checkedBuzzer = modBasketball::BuzzerFile;
-        if (m_checkedBuzzer.isEmpty())
-            lblBuzzer->setText(tr("Buzzer: no file chosen"));
         m_buzzerCheck->check(m_checkedBuzzer);
     }
 }
@@ -308,6 +307,7 @@ void frmConsole::noteKey(const QString& text, bool shift) {
     const std::optional<bool> caps = console::capsLockFromKey(text, shift);
     if (caps && caps != m_capsLock) {
         m_capsLock = caps;
+        lblCapsLock->setPalette(*caps ? warningPalette(this) : palette());
         refresh();
     }
 }
