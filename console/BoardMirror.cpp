@@ -59,6 +59,11 @@ bool BoardMirror::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void BoardMirror::noteChange(const QRegion& boardRegion) {
+    // Hidden, the copy costs the board nothing: it is drawn whole when it is shown again.
+    if (!isVisible()) {
+        m_stale = true;
+        return;
+    }
     m_dirty += boardRegion;
     if (m_copyDue)
         return;
@@ -70,6 +75,11 @@ void BoardMirror::copy() {
     m_copyDue = false;
     if (!m_board)
         return;
+    if (!isVisible()) {
+        m_stale = true;
+        m_dirty = QRegion();
+        return;
+    }
     const QRect shown = pictureRect();
     const qreal ratio = devicePixelRatioF();
     // Drawn at the size it is shown at: a copy smaller than the board costs less than the board.
@@ -121,6 +131,14 @@ void BoardMirror::paintEvent(QPaintEvent* event) {
     const qreal ratio = m_picture.devicePixelRatio();
     painter.drawPixmap(target, m_picture,
                        QRect((target.topLeft() - shown.topLeft()) * ratio, target.size() * ratio));
+}
+
+void BoardMirror::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    if (m_stale && m_board) {
+        m_stale = false;
+        noteChange(m_board->rect());
+    }
 }
 
 void BoardMirror::resizeEvent(QResizeEvent* event) {

@@ -7,7 +7,8 @@
 
 // A live copy of a window as its audience sees it, drawn at the size that fits this widget with its
 // proportions kept. It draws nothing of its own accord: it watches the window and its controls paint, copies
-// only the parts they painted, and does so once per turn of the event loop however many painted.
+// only the parts they painted, and does so once per turn of the event loop however many painted;
+// hidden, it copies nothing.
 // A press on the copy reaches the control under it, so the lamps and displays answer a click here
 // as they do on the window.
 class BoardMirror : public QWidget {
@@ -33,6 +34,7 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    void showEvent(QShowEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
 
@@ -46,6 +48,7 @@ private:
     QPixmap m_picture;
     QRegion m_dirty;
     bool m_copyDue = false;
+    bool m_stale = false;
     bool m_copying = false;
     int m_copies = 0;
     QPointer<QWidget> m_pressed;

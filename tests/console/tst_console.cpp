@@ -266,24 +266,31 @@ void tst_Console::facts() {
 void tst_Console::mirror_data() {
     QTest::addColumn<bool>("gameBoard");
     QTest::addColumn<QString>("change");
+    QTest::addColumn<bool>("hidden"); // the console hidden while the board changes
 
-    QTest::newRow("home score") << false << "home";
-    QTest::newRow("period") << false << "period";
-    QTest::newRow("possession lamp") << false << "poss";
-    QTest::newRow("clock ticks") << false << "tick";
-    QTest::newRow("team name") << false << "names";
-    QTest::newRow("game board foul") << true << "foul";
-    QTest::newRow("game board shot clock") << true << "shot";
+    QTest::newRow("home score") << false << "home" << false;
+    QTest::newRow("period") << false << "period" << false;
+    QTest::newRow("possession lamp") << false << "poss" << false;
+    QTest::newRow("clock ticks") << false << "tick" << false;
+    QTest::newRow("team name") << false << "names" << false;
+    QTest::newRow("game board foul") << true << "foul" << false;
+    QTest::newRow("game board shot clock") << true << "shot" << false;
+    QTest::newRow("score while hidden") << false << "home" << true;
+    QTest::newRow("foul while hidden") << true << "foul" << true;
 }
 
 void tst_Console::mirror() {
     QFETCH(bool, gameBoard);
     QFETCH(QString, change);
+    QFETCH(bool, hidden);
     open(gameBoard);
     BoardMirror* mirror = m_console->mirror();
     QTRY_COMPARE(pixels(mirror->picture()), wholeBoard(m_board, mirror->picture().size()));
     const QImage before = pixels(mirror->picture());
     const QImage viewBefore = pixels(mirror->grab());
+    const int copies = mirror->copies();
+    if (hidden)
+        m_console->hide();
 
     if (change == QLatin1String("home")) {
         m_board->pledHomeScore[0]->setFocus();
@@ -306,6 +313,12 @@ void tst_Console::mirror() {
         m_board->gameBoard()->dispatch(game::Action(game::Command::ShotClockShort));
     }
 
+    // Hidden, the console copies nothing, and shown again it catches up.
+    if (hidden) {
+        QTest::qWait(0);
+        QCOMPARE(mirror->copies(), copies);
+        m_console->showOnOperatorScreen();
+    }
     // The copy, drawn in parts as the board changed, is the whole board drawn afresh, and the console's
     // view shows it.
     QTRY_VERIFY(pixels(mirror->picture()) != before);
