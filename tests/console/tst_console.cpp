@@ -66,10 +66,8 @@ private Q_SLOTS:
     void facts();
     void mirror_data();
     void mirror();
-    void consoleKeys_data();
-    void consoleKeys();
-    void buttons_data();
-    void buttons();
+    void operate_data();
+    void operate();
     void f2Toggles();
     void placement_data();
     void placement();
@@ -79,7 +77,6 @@ private Q_SLOTS:
 private:
     void open(bool gameBoard = false, const QString& boardScreen = QStringLiteral("hall"));
     void type(QWidget* target, const QString& keys);
-    void focus(const QString& display);
 
     QTemporaryDir m_store;
     std::unique_ptr<ManualTime> m_time;
@@ -133,15 +130,6 @@ void tst_Console::open(bool gameBoard, const QString& boardScreen) {
     QVERIFY(QTest::qWaitForWindowExposed(m_console));
     m_console->activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(m_console));
-}
-
-void tst_Console::focus(const QString& display) {
-    if (display == QLatin1String("home"))
-        m_board->pledHomeScore[0]->setFocus();
-    else if (display == QLatin1String("period"))
-        m_board->pledPeriod[0]->setFocus();
-    else if (QWidget* focused = m_board->focusWidget())
-        focused->clearFocus();
 }
 
 // Keys as a person types them, one token each: a character, or Enter, Tab, Esc, F1 to F12, ^Z.
@@ -221,27 +209,17 @@ void tst_Console::facts_data() {
     QTest::addColumn<QString>("shown"); // object name of the line or button
     QTest::addColumn<QString>("says");
 
-    QTest::newRow("buzzer plays") << "buzzer.wav"
-                                  << "lblBuzzer"
-                                  << "buzzer.wav, plays";
-    QTest::newRow("buzzer missing") << "gone.wav"
-                                    << "lblBuzzer"
-                                    << "gone.wav: file not found";
-    QTest::newRow("no buzzer") << ""
-                               << "lblBuzzer"
-                               << "none chosen";
-    QTest::newRow("Standard board") << "buzzer.wav"
-                                    << "lblGameSettings"
-                                    << "Standard board";
-    QTest::newRow("Game board") << "game"
-                                << "lblGameSettings"
-                                << "Game board, FIBA rules, 4 × 10:00 periods";
-    QTest::newRow("start key changed") << "key x"
-                                       << "cmdStartStop"
-                                       << "Start / Stop   x";
-    QTest::newRow("options key") << "buzzer.wav"
-                                 << "cmdOptions"
-                                 << "Options   o";
+    const auto row = [](const char* name, const char* change, const char* shown, const char* says) {
+        QTest::newRow(name) << QString::fromUtf8(change) << QString::fromUtf8(shown)
+                            << QString::fromUtf8(says);
+    };
+    row("buzzer plays", "buzzer.wav", "lblBuzzer", "buzzer.wav, plays");
+    row("buzzer missing", "gone.wav", "lblBuzzer", "gone.wav: file not found");
+    row("no buzzer", "", "lblBuzzer", "none chosen");
+    row("Standard board", "buzzer.wav", "lblGameSettings", "Standard board");
+    row("Game board", "game", "lblGameSettings", "Game board, FIBA rules, 4 × 10:00 periods");
+    row("start key changed", "key x", "cmdStartStop", "Start / Stop   x");
+    row("options key", "buzzer.wav", "cmdOptions", "Options   o");
 }
 
 void tst_Console::facts() {
@@ -326,128 +304,68 @@ void tst_Console::mirror() {
     QTRY_VERIFY(pixels(mirror->grab()) != viewBefore);
 }
 
-void tst_Console::consoleKeys_data() {
+void tst_Console::operate_data() {
     QTest::addColumn<bool>("gameBoard");
-    QTest::addColumn<QString>("display");
-    QTest::addColumn<QString>("keys");
-    QTest::addColumn<QString>("entry");
-    QTest::addColumn<QString>("scores"); // home-visitor
-    QTest::addColumn<bool>("running");
-    QTest::addColumn<bool>("fullScreen");
-    QTest::addColumn<int>("homeFouls");
+    QTest::addColumn<QString>("input"); // "@home" lights a display, "cmd..." clicks a button, else a key
+    QTest::addColumn<QString>("state"); // clock, possession, bonuses, scores, home fouls, window, «entry»
 
-    QTest::newRow("digits wait for Enter") << false << "home"
-                                           << "42"
-                                           << "Home score: 42_"
-                                           << "0-0" << false << false << 0;
-    QTest::newRow("Enter sets the score") << false << "home"
-                                          << "42 Enter"
-                                          << ""
-                                          << "42-0" << false << false << 0;
-    QTest::newRow("plus adds at once") << false << "home"
-                                       << "+3"
-                                       << ""
-                                       << "3-0" << false << false << 0;
-    QTest::newRow("Tab goes on to the visitor") << false << "home"
-                                                << "Tab 5 Enter"
-                                                << ""
-                                                << "0-5" << false << false << 0;
-    QTest::newRow("command key on a display") << false << "home"
-                                              << "s"
-                                              << ""
-                                              << "0-0" << true << false << 0;
-    QTest::newRow("command key on no display") << false << "none"
-                                               << "s"
-                                               << ""
-                                               << "0-0" << true << false << 0;
-    QTest::newRow("F11 fills the board's screen") << false << "none"
-                                                  << "F11"
-                                                  << ""
-                                                  << "0-0" << false << true << 0;
-    QTest::newRow("Esc leaves it") << false << "none"
-                                   << "F11 Esc"
-                                   << ""
-                                   << "0-0" << false << false << 0;
-    QTest::newRow("game keys") << true << "none"
-                               << "F3 F3 F3 ^Z"
-                               << ""
-                               << "0-0" << false << false << 2;
-    QTest::newRow("game keys do nothing on the Standard board") << false << "none"
-                                                                << "F3"
-                                                                << ""
-                                                                << "0-0" << false << false << 0;
+    const auto row = [](const char* name, bool gameBoard, const char* input, const char* state) {
+        QTest::newRow(name) << gameBoard << QString::fromUtf8(input) << QString::fromUtf8(state);
+    };
+    row("digits wait for Enter", false, "@home 4 2", "stop 0 00 0-0 0 window «Home score: 42_»");
+    row("Enter sets the score", false, "@home 4 2 Enter", "stop 0 00 42-0 0 window");
+    row("plus adds at once", false, "@home + 3", "stop 0 00 3-0 0 window");
+    row("Tab goes on to the visitor", false, "@home Tab 5 Enter", "stop 0 00 0-5 0 window");
+    row("command key on a display", false, "@home s", "run 0 00 0-0 0 window");
+    row("command key on no display", false, "s", "run 0 00 0-0 0 window");
+    row("F11 fills the board's screen", false, "F11", "stop 0 00 0-0 0 full");
+    row("Esc leaves it", false, "F11 Esc", "stop 0 00 0-0 0 window");
+    row("game keys", true, "F3 F3 F3 ^Z", "stop 0 00 0-0 2 window");
+    row("no game keys on the Standard board", false, "F3", "stop 0 00 0-0 0 window");
+    row("start and stop buttons", false, "cmdStartStop cmdStartStop", "stop 0 00 0-0 0 window");
+    row("possession button", false, "cmdPossHome", "stop 1 00 0-0 0 window");
+    row("bonus button", false, "cmdBonusVisitor", "stop 0 01 0-0 0 window");
+    row("keypad", false, "@home cmdPad1 cmdPad2", "stop 0 00 0-0 0 window «Home score: 12_»");
+    row("keypad Enter", false, "@home cmdPad1 cmdPad2 cmdPadEnter", "stop 0 00 12-0 0 window");
+    row("foul and undo buttons", true, "cmdHomeFoul cmdHomeFoul cmdUndo", "stop 0 00 0-0 1 window");
+    row("no foul button on the Standard board", false, "cmdHomeFoul", "stop 0 00 0-0 0 window");
+    row("full screen button", false, "cmdFullScreen", "stop 0 00 0-0 0 full");
 }
 
-void tst_Console::consoleKeys() {
+void tst_Console::operate() {
     QFETCH(bool, gameBoard);
-    QFETCH(QString, display);
-    QFETCH(QString, keys);
-    QFETCH(QString, entry);
-    QFETCH(QString, scores);
-    QFETCH(bool, running);
-    QFETCH(bool, fullScreen);
-    QFETCH(int, homeFouls);
-    open(gameBoard);
-    focus(display);
-
-    type(m_console, keys);
-    QTRY_COMPARE(m_console->lblEntry->text().section(u' ', 0, 2), entry);
-    const GameSnapshot game = m_board->game();
-    QCOMPARE(QStringLiteral("%1-%2").arg(game.home).arg(game.visitor), scores);
-    QCOMPARE(game.clockRunning, running);
-    QTRY_COMPARE(m_board->isFullScreen(), fullScreen);
-    QCOMPARE(m_board->gameBoard()->game().state().fouls[game::Home], homeFouls);
-}
-
-void tst_Console::buttons_data() {
-    QTest::addColumn<bool>("gameBoard");
-    QTest::addColumn<QStringList>("pressed");
-    QTest::addColumn<QString>("key"); // what the first button says of its key
-    QTest::addColumn<bool>("enabled");
-    QTest::addColumn<QString>("state"); // clock, possession, bonuses, home score, home fouls
-
-    QTest::newRow("start") << false << QStringList{"cmdStartStop"} << "s" << true << "run 0 00 0 0";
-    QTest::newRow("start and stop") << false << QStringList{"cmdStartStop", "cmdStartStop"} << "s" << true
-                                    << "stop 0 00 0 0";
-    QTest::newRow("possession") << false << QStringList{"cmdPossHome"} << "Home Poss." << true
-                                << "stop 1 00 0 0";
-    QTest::newRow("bonus") << false << QStringList{"cmdBonusVisitor"} << "Visitor Bonus" << true
-                           << "stop 0 01 0 0";
-    QTest::newRow("keypad on a display")
-        << false << QStringList{"cmdPad1", "cmdPad2", "cmdPadEnter"} << "1" << true << "stop 0 00 12 0";
-    QTest::newRow("foul") << true << QStringList{"cmdHomeFoul", "cmdHomeFoul"} << "F3" << true
-                          << "stop 0 00 0 2";
-    QTest::newRow("undo") << true << QStringList{"cmdHomeFoul", "cmdUndo"} << "F3" << true << "stop 0 00 0 0";
-    QTest::newRow("foul on the Standard board")
-        << false << QStringList{"cmdHomeFoul"} << "F3" << false << "stop 0 00 0 0";
-}
-
-void tst_Console::buttons() {
-    QFETCH(bool, gameBoard);
-    QFETCH(QStringList, pressed);
-    QFETCH(QString, key);
-    QFETCH(bool, enabled);
+    QFETCH(QString, input);
     QFETCH(QString, state);
     open(gameBoard);
-    focus(QStringLiteral("home"));
+    if (QWidget* focused = m_board->focusWidget())
+        focused->clearFocus();
 
-    QPushButton* first = m_console->button(pressed.first());
-    QVERIFY(first);
-    QVERIFY(first->text() == key || first->text().endsWith(QStringLiteral("   ") + key));
-    QTRY_COMPARE(first->isEnabled(), enabled);
-    for (const QString& name : pressed) {
-        QPushButton* button = m_console->button(name);
-        QVERIFY2(button, qPrintable(name));
-        QTest::mouseClick(button, Qt::LeftButton);
+    for (const QString& token : input.split(u' ')) {
+        if (token == QLatin1String("@home")) {
+            m_board->pledHomeScore[0]->setFocus();
+        } else if (token.startsWith(QLatin1String("cmd"))) {
+            QPushButton* button = m_console->button(token);
+            QVERIFY2(button, qPrintable(token));
+            QTest::mouseClick(button, Qt::LeftButton);
+        } else {
+            type(m_console, token);
+        }
     }
-    const QString now = QStringLiteral("%1 %2 %3%4 %5 %6")
-                            .arg(modCount::IsCounting(0) ? "run" : "stop")
-                            .arg(m_board->LitPoss)
-                            .arg(m_board->LitBonusH ? 1 : 0)
-                            .arg(m_board->LitBonusV ? 1 : 0)
-                            .arg(m_board->game().home)
-                            .arg(m_board->gameBoard()->game().state().fouls[game::Home]);
-    QCOMPARE(now, state);
+    const auto now = [this] {
+        const GameSnapshot game = m_board->game();
+        const QString entry = m_console->lblEntry->text().section(u' ', 0, 2);
+        return QStringLiteral("%1 %2 %3%4 %5-%6 %7 %8%9")
+            .arg(game.clockRunning ? "run" : "stop")
+            .arg(m_board->LitPoss)
+            .arg(m_board->LitBonusH ? 1 : 0)
+            .arg(m_board->LitBonusV ? 1 : 0)
+            .arg(game.home)
+            .arg(game.visitor)
+            .arg(m_board->gameBoard()->game().state().fouls[game::Home])
+            .arg(m_board->isFullScreen() ? "full" : "window")
+            .arg(entry.isEmpty() ? QString() : QStringLiteral(" «%1»").arg(entry));
+    };
+    QTRY_COMPARE(now(), state);
 }
 
 void tst_Console::f2Toggles() {
@@ -477,18 +395,14 @@ void tst_Console::placement_data() {
     QTest::addColumn<QString>("console");
     QTest::addColumn<QString>("afterBoardMoved");
 
-    QTest::newRow("beside the board") << "hall"
-                                      << ""
-                                      << "laptop"
-                                      << "hall";
-    QTest::newRow("where it was left") << "hall"
-                                       << "side"
-                                       << "side"
-                                       << "hall";
-    QTest::newRow("never on the board's") << "side"
-                                          << "side"
-                                          << "hall"
-                                          << "side";
+    const auto row = [](const char* name, const char* board, const char* remembered, const char* console,
+                        const char* afterBoardMoved) {
+        QTest::newRow(name) << QString(board) << QString(remembered) << QString(console)
+                            << QString(afterBoardMoved);
+    };
+    row("beside the board", "hall", "", "laptop", "hall");
+    row("where it was left", "hall", "side", "side", "hall");
+    row("never on the board's", "side", "side", "hall", "side");
 }
 
 void tst_Console::placement() {
