@@ -13,6 +13,7 @@
 #include <QTextCursor>
 #include <QTextDocument>
 #include <QTimer>
+#include <QWindow>
 #include <QtConcurrentRun>
 
 #include <utility>
@@ -80,8 +81,9 @@ frmHelp::frmHelp(QWidget* parent)
 
 frmHelp::~frmHelp() = default;
 
-frmHelp* frmHelp::showHelp() {
+frmHelp* frmHelp::showHelp(QWidget* owner) {
     if (helpWindow) {
+        helpWindow->placeBy(owner);
         // Asking again brings the open window back rather than opening a second one; the
         // keyboard stays where it was.
         helpWindow->setWindowState(helpWindow->windowState() & ~Qt::WindowMinimized);
@@ -92,6 +94,7 @@ frmHelp* frmHelp::showHelp() {
     }
     // Owned by itself: it deletes itself when closed (WA_DeleteOnClose).
     helpWindow = new frmHelp;
+    helpWindow->placeBy(owner);
     helpWindow->fitScreen();
     helpWindow->show();
     // Shown, the window knows its frame and its place.
@@ -137,6 +140,20 @@ bool frmHelp::eventFilter(QObject* watched, QEvent* event) {
     if (m_keyRepeat.isRepeatedCommand(*event))
         return true;
     return QWidget::eventFilter(watched, event);
+}
+
+void frmHelp::placeBy(QWidget* owner) {
+    QWidget* const above = owner ? owner->window() : nullptr;
+    if (!above || !above->windowHandle())
+        return;
+    // A board filling its screen would otherwise cover a help window opened behind it.
+    create();
+    windowHandle()->setTransientParent(above->windowHandle());
+    QScreen* const target = above->screen();
+    if (target && screen() != target) {
+        setScreen(target);
+        move(target->availableGeometry().center() - rect().center());
+    }
 }
 
 // At its design size the window may be taller than a small or highly scaled screen.

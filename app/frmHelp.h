@@ -26,8 +26,9 @@ class frmHelp : public QWidget {
     Q_OBJECT
 
 public:
-    // Shows the one help window, creating (and loading) it if none is open.
-    static frmHelp* showHelp();
+    // Shows the one help window, creating (and loading) it if none is open. Given the window the
+    // operator works in, the help opens on that window's screen and stays above it.
+    static frmHelp* showHelp(QWidget* owner = nullptr);
     // The open help window, or nullptr.
     static frmHelp* instance();
 
@@ -53,6 +54,7 @@ private:
     void Form_Load();
     void Form_Resize();
     void fitScreen();
+    void placeBy(QWidget* owner);
     void helpRead();
     void startFeeding();
     void showNextPart();

@@ -1,6 +1,7 @@
 #include "app/frmSplash.h"
 
 #include "app/frmHelp.h"
+#include "console/frmConsole.h"
 #include "platform/Label.h"
 #include "platform/TwipsLayout.h"
 #include "scoreboard/frmScoreboard.h"
@@ -10,6 +11,7 @@
 #include "state/modBasketball.h"
 
 #include <QGroupBox>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPointer>
@@ -20,6 +22,7 @@
 namespace {
 
 QPointer<frmScoreboard> board;
+QPointer<frmConsole> desk;
 
 constexpr double DesignWidth = 6240;
 constexpr double OuterHeight = 3240;
@@ -137,17 +140,34 @@ frmScoreboard* frmSplash::GoScore() {
     if (!board) {
         board = new frmScoreboard;
         board->setAttribute(Qt::WA_DeleteOnClose);
-        connect(board, &frmScoreboard::helpRequested, board, [] { linkHelp(frmHelp::showHelp()); });
+        connect(board, &frmScoreboard::helpRequested, board,
+                [] { linkHelp(frmHelp::showHelp(board ? board->operatorWindow() : nullptr)); });
         // The help may have been opened from the splash.
         linkHelp(frmHelp::instance());
     }
     board->show();
+    if (!desk)
+        openConsole();
     close();
     return board;
 }
 
 frmScoreboard* frmSplash::scoreboard() {
     return board;
+}
+
+frmConsole* frmSplash::console() {
+    return desk;
+}
+
+void frmSplash::openConsole() {
+    // The console lives as long as the board does; it opens by itself only where it has a screen
+    // of its own, and F2 shows it anywhere.
+    desk = new frmConsole(board);
+    connect(board, &frmScoreboard::consoleRequested, desk, &frmConsole::toggle);
+    board->setOperatorDesk([] { return desk ? desk->dialogOwner() : nullptr; });
+    if (QGuiApplication::screens().size() > 1)
+        desk->showOnOperatorScreen();
 }
 
 void frmSplash::mousePressEvent(QMouseEvent* event) {

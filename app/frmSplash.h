@@ -7,6 +7,7 @@ class Label;
 class QGroupBox;
 class QLabel;
 class QPushButton;
+class frmConsole;
 class frmScoreboard;
 
 // The start-up window: borderless, it loads the settings, shows the program's name and version
@@ -23,6 +24,8 @@ public:
     frmScoreboard* GoScore();
     // The board once GoScore has created it, while it lives.
     static frmScoreboard* scoreboard();
+    // The operator's console beside the board, once the board exists.
+    static frmConsole* console();
 
     QGroupBox* const frameSplash;
     Label* const lblName;
@@ -43,6 +46,7 @@ protected:
 
 private:
     void Form_Load();
+    void openConsole();
 
     BuzzerFileCheck* const m_buzzerCheck;
 };

@@ -308,6 +308,8 @@ void frmScoreboard::connectControls() {
     // Esc is the leaving key of full screen only; elsewhere it goes on to the focused display.
     m_leaveFullScreen->setEnabled(false);
     connect(m_leaveFullScreen, &QShortcut::activated, this, &frmScoreboard::leaveFullScreen);
+    connect(new QShortcut(QKeySequence(Qt::Key_F2), this), &QShortcut::activated, this,
+            &frmScoreboard::consoleRequested);
     connect(new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_G), this), &QShortcut::activated, this,
             &frmScoreboard::GameSettingsCommand);
     // The desktop's keys for help and for closing, held or not: closing asks first during a game.
@@ -488,7 +490,7 @@ void frmScoreboard::AllKeyPress(KeyCode KeyAscii) {
 void frmScoreboard::OptionsCommand() {
     // The clock keeps ticking inside the dialog's loop. However it closed, the board takes up the
     // settings afresh, and the size it has now becomes the baseline of every later resize.
-    frmOptions::showModal(this);
+    frmOptions::showModal(operatorWindow());
     UpdateLabels();
     UpdateFormColors();
     // A full-screen layout is fitted from the baseline, offsets and all; recording it would make
@@ -505,8 +507,15 @@ void frmScoreboard::OptionsCommand() {
 void frmScoreboard::GameSettingsCommand() {
     // What was confirmed holds for this session even when the store could not keep it.
     game::GameSettings chosen;
-    if (frmGameSettings::showModal(this, chosen))
+    if (frmGameSettings::showModal(operatorWindow(), chosen))
         m_gameBoard->applySettings(chosen);
+}
+
+QWidget* frmScoreboard::operatorWindow() {
+    if (m_operatorDesk)
+        if (QWidget* desk = m_operatorDesk())
+            return desk;
+    return this;
 }
 
 void frmScoreboard::stopGameClock() {
@@ -632,7 +641,7 @@ void frmScoreboard::closeEvent(QCloseEvent* event) {
     const GameSnapshot now = game();
     if (gameInProgress(now)) {
         QMessageBox question(QMessageBox::Question, windowTitle(), closeQuestion(),
-                             QMessageBox::Yes | QMessageBox::No, this);
+                             QMessageBox::Yes | QMessageBox::No, operatorWindow());
         question.setInformativeText(gameSummary(now, modBasketball::HomeText, modBasketball::VisitorText));
         question.setDefaultButton(QMessageBox::No);
         if (question.exec() != QMessageBox::Yes) {

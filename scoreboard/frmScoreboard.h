@@ -17,6 +17,7 @@
 #include <QWidget>
 
 #include <array>
+#include <functional>
 
 class BoardAccessibility;
 class GameBoard;
@@ -76,6 +77,11 @@ public:
     void toggleFullScreen();
     void leaveFullScreen();
     void moveToNextScreen();
+    // The window the operator's dialogs open over: the one the desk gives (the operator's console),
+    // else the board itself.
+    QWidget* operatorWindow();
+    void setOperatorDesk(std::function<QWidget*()> desk) { m_operatorDesk = std::move(desk); }
+
     // The display whose ring is lit, the one that takes the typing; empty when none has the focus.
     std::optional<BoardDisplay> focusedDisplay() const;
 
@@ -118,6 +124,8 @@ public:
 Q_SIGNALS:
     // The operator asked for the help window.
     void helpRequested();
+    // F2: the operator's console shown or hidden.
+    void consoleRequested();
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
@@ -161,4 +169,5 @@ private:
     GameBoard* m_gameBoard = nullptr;
     qint64 m_lastTickUs = 0;
     KeyRepeat m_keyRepeat;
+    std::function<QWidget*()> m_operatorDesk;
 };
