@@ -1,5 +1,6 @@
 #include "console/BoardMirror.h"
 
+#include <QBackingStore>
 #include <QCoreApplication>
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -28,6 +29,8 @@ bool BoardMirror::eventFilter(QObject* watched, QEvent* event) {
     auto* widget = static_cast<QWidget*>(watched);
     switch (event->type()) {
     case QEvent::Paint:
+        if (widget == m_board)
+            m_boardPainted = true;
         noteChange(
             QRegion(static_cast<QPaintEvent*>(event)->rect().translated(widget->mapTo(m_board, QPoint()))));
         break;
@@ -97,18 +100,49 @@ void BoardMirror::copy() {
     const QRect part = dirty.boundingRect();
     if (!part.isEmpty() && !shown.isEmpty()) {
         const double scale = double(shown.width()) / m_board->width();
-        m_copying = true;
+        // The copy's own pixels that the part touches: whole pixels, so that the parts meet without seams.
+        const QRect target =
+            QRectF(QPointF(part.topLeft()) * scale * ratio, QSizeF(part.size()) * scale * ratio)
+                .toAlignedRect() &
+            QRect(QPoint(), m_picture.size());
         QPainter painter(&m_picture);
-        painter.scale(scale, scale);
-        m_board->render(&painter, part.topLeft(), dirty);
+        painter.setRenderHint(QPainter::SmoothPixmapTransform);
+        if (const QImage* painted = paintedBoard()) {
+            // The board has just painted these pixels into its window: scaling them down costs a
+            // fraction of painting them again.
+            const double toPainted = double(painted->width()) / m_picture.width();
+            painter.drawImage(
+                QRectF(QPointF(target.topLeft()) / ratio, QSizeF(target.size()) / ratio), *painted,
+                QRectF(QPointF(target.topLeft()) * toPainted, QSizeF(target.size()) * toPainted));
+        } else {
+            m_copying = true;
+            painter.scale(scale, scale);
+            m_board->render(&painter, part.topLeft(), dirty);
+            m_copying = false;
+        }
         painter.end();
-        m_copying = false;
         ++m_copies;
         update(QRectF(shown.topLeft() + QPointF(part.topLeft()) * scale, QSizeF(part.size()) * scale)
                    .toAlignedRect()
                    .adjusted(-1, -1, 1, 1));
     }
     Q_EMIT boardChanged();
+}
+
+const QImage* BoardMirror::paintedBoard() const {
+    // Only a window drawn into an image of the board's own shape, once it has painted, can lend its pixels.
+    if (!m_boardPainted || !m_board->isVisible() || !m_board->isWindow())
+        return nullptr;
+    QBackingStore* const store = m_board->backingStore();
+    QPaintDevice* const device = store ? store->paintDevice() : nullptr;
+    if (!device || device->devType() != QInternal::Image)
+        return nullptr;
+    const auto* painted = static_cast<const QImage*>(device);
+    const QSizeF logical = painted->deviceIndependentSize();
+    if (painted->isNull() || qAbs(logical.width() - m_board->width()) > 1 ||
+        qAbs(logical.height() - m_board->height()) > 1)
+        return nullptr;
+    return painted;
 }
 
 QRect BoardMirror::pictureRect() const {

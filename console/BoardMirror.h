@@ -42,6 +42,8 @@ private:
     void watch(QWidget* widget);
     void noteChange(const QRegion& boardRegion);
     void copy();
+    // The board's pixels as it last painted them, when its window holds them in an image.
+    const QImage* paintedBoard() const;
     void forwardMouse(QMouseEvent* event);
 
     QPointer<QWidget> m_board;
@@ -50,6 +52,7 @@ private:
     bool m_copyDue = false;
     bool m_stale = false;
     bool m_copying = false;
+    bool m_boardPainted = false;
     int m_copies = 0;
     QPointer<QWidget> m_pressed;
 };
