@@ -19,8 +19,9 @@ test_packages=(pulseaudio-utils desktop-file-utils appstream qt6-base-private-de
 # elsewhere the sound tests skip and say why.
 sound_test_packages=(pulseaudio)
 # What the benchmark scripts drive the program with: an X server of their own, key presses and
-# clicks, screenshots and their comparison.
-bench_packages=(xvfb xdotool imagemagick)
+# clicks, screenshots and their comparison; the screen reader that speaks the board, with the
+# speech server, the accessibility bus and a private session bus it runs on.
+bench_packages=(xvfb xdotool imagemagick orca speech-dispatcher at-spi2-core dbus-daemon)
 
 mode=${1:-run}
 case $mode in
