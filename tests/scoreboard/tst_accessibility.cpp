@@ -1,7 +1,10 @@
 #include "clock/modCount.h"
+#include "game/GameSettings.h"
 #include "scoreboard/BoardAccessibility.h"
+#include "scoreboard/GameBoard.h"
 #include "scoreboard/frmScoreboard.h"
 #include "scoreboard/modShowDigits.h"
+#include "settings/GameSettingsStore.h"
 #include "settings/SettingsStore.h"
 #include "state/modBasketball.h"
 #include "tests/support/ManualTime.h"
@@ -44,8 +47,10 @@ private Q_SLOTS:
     void lamps_data();
     void lamps();
     void everyElementIsNamed();
+    void runningShotClockReadWhenAsked();
 
 private:
+    void startBoard(const game::GameSettings& settings);
     void tick() {
         m_time.advanceMs(50);
         m_board->tmrClock_Timer();
@@ -70,6 +75,12 @@ void tst_Accessibility::initTestCase() {
 }
 
 void tst_Accessibility::init() {
+    startBoard(game::GameSettings{});
+}
+
+void tst_Accessibility::startBoard(const game::GameSettings& settings) {
+    m_board.reset();
+    QCOMPARE(modSettings::SaveGameSettings(settings), modSettings::SaveResult::Saved);
     modSettings::LoadSettings();
     modBasketball::BuzzerFile.clear();
     modCount::ResetAllSlots();
@@ -257,6 +268,29 @@ void tst_Accessibility::everyElementIsNamed() {
     m_board->lblTitle->setCaption(QStringLiteral("Final"));
     QCOMPARE(QAccessible::queryAccessibleInterface(m_board->lblTitle)->text(QAccessible::Name), "Final");
     QCOMPARE(heardCount(QAccessible::NameChanged, m_board->lblTitle), 1);
+}
+
+void tst_Accessibility::runningShotClockReadWhenAsked() {
+    game::GameSettings settings;
+    settings.layout = game::Layout::Game;
+    startBoard(settings);
+    QWidget* shot = m_board->gameBoard()->picShotClock();
+    const auto name = [shot] { return QAccessible::queryAccessibleInterface(shot)->text(QAccessible::Name); };
+    QCOMPARE(name(), "Shot clock, 24");
+    // Three seconds with the game clock: current when asked, and never told.
+    QTest::keyClick(m_board.get(), Qt::Key_S);
+    for (int i = 0; i < 60; ++i)
+        tick();
+    QCOMPARE(name(), "Shot clock, 21");
+    QCOMPARE(heardCount(QAccessible::NameChanged, shot), 0);
+    QCOMPARE(heardCount(QAccessible::TextUpdated, shot), 0);
+    // Stopped and reset by the operator, it is told once.
+    QTest::keyClick(m_board.get(), Qt::Key_S);
+    QTest::keyClick(m_board.get(), Qt::Key_F5);
+    tick();
+    tick();
+    QCOMPARE(name(), "Shot clock, 24");
+    QCOMPARE(heardCount(QAccessible::TextUpdated, shot), 1);
 }
 
 QTEST_MAIN(tst_Accessibility)
