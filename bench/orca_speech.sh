@@ -135,10 +135,10 @@ step "Tab to the game clock" "Game clock, 10:00" key Tab
 step "Tab to the home score" "Home score, 0" key Tab
 step "47 typed on the home score" "Home score, 47" key --delay 200 4 7 Return
 step "back to the game clock" "Game clock, 10:00" key shift+Tab
-# A label's new name goes unspoken (Orca passes over it; Qt 6.4 also sends the element for the
-# name), so the switched clock is asked for (where am I).
-step "the clock switched to the time of day" "Time of day, " key --delay 500 c KP_Enter
-step "and back to the game clock" "Game clock, 10:00" key --delay 500 c KP_Enter
+# Orca passes over a label's new name (and Qt 6.4 sends the element, not the name, with the
+# event): the switched clock is heard as a new value.
+step "the clock switched to the time of day" "Time of day, " key c
+step "and back to the game clock" "Game clock, 10:00" key c
 
 # The running clock is not spoken tick by tick, but when asked (where am I).
 from=$(lines)

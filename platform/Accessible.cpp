@@ -23,7 +23,7 @@ public:
 };
 
 // A display, or one drawn part of it: named by the display with its reading, and without
-// children. The reading alone is the text and, for numbers, the numeric value.
+// children. The reading alone is the text, and its worth the numeric value.
 class DisplayInterface : public QAccessibleWidget,
                          public QAccessibleTextInterface,
                          public QAccessibleValueInterface {
@@ -84,10 +84,10 @@ public:
         return {};
     }
 
-    // The numeric value: what the display shows; the operator changes it by typing, not here.
+    // The numeric value: what the display shows is worth; the operator changes it by typing, not here.
     QVariant currentValue() const override {
-        const QString shown = reading();
-        return shown.isEmpty() ? QVariant() : QVariant(shown.toInt());
+        const std::optional<int> value = m_reading ? m_reading->value() : std::nullopt;
+        return value ? QVariant(*value) : QVariant();
     }
     void setCurrentValue(const QVariant&) override {}
     QVariant maximumValue() const override { return m_reading ? m_reading->maximum() : 0; }
@@ -186,17 +186,24 @@ QAccessibleInterface* controlFactory(const QString& key, QObject* object) {
 } // namespace
 
 AccessibleReading::AccessibleReading(QWidget* display, const QString& name, Read read)
-    : AccessibleReading(display, name, std::move(read), false, 0, 0) {}
+    : AccessibleReading(display, name, std::move(read), Value(), 0, 0) {}
 
 AccessibleReading::AccessibleReading(QWidget* display, const QString& name, Read read, int minimum,
                                      int maximum)
-    : AccessibleReading(display, name, std::move(read), true, minimum, maximum) {}
+    : AccessibleReading(
+          display, name, read,
+          [read] {
+              bool number = false;
+              const int value = read().toInt(&number);
+              return number ? std::optional(value) : std::nullopt;
+          },
+          minimum, maximum) {}
 
-AccessibleReading::AccessibleReading(QWidget* display, const QString& name, Read read, bool number,
+AccessibleReading::AccessibleReading(QWidget* display, const QString& name, Read read, Value value,
                                      int minimum, int maximum)
-    : QObject(display), m_display(display), m_read(std::move(read)), m_number(number), m_minimum(minimum),
-      m_maximum(maximum) {
-    // Naming the display makes its element, which asks whether the reading is a number.
+    : QObject(display), m_display(display), m_read(std::move(read)), m_value(std::move(value)),
+      m_minimum(minimum), m_maximum(maximum) {
+    // Naming the display makes its element, which asks whether the reading has a value.
     m_display->setAccessibleName(name);
     remember();
 }
@@ -224,12 +231,13 @@ void AccessibleReading::announce() {
         QAccessible::updateAccessibility(&textEvent);
         // A new value is what screen readers speak of a focused label (Orca passes over a label's
         // new name).
-        if (m_number)
+        if (isNumber()) {
+            const std::optional<int> number = value();
             for (QWidget* element : std::as_const(elements)) {
-                QAccessibleValueChangeEvent valueEvent(element, shown.isEmpty() ? QVariant()
-                                                                                : QVariant(shown.toInt()));
+                QAccessibleValueChangeEvent valueEvent(element, number ? QVariant(*number) : QVariant());
                 QAccessible::updateAccessibility(&valueEvent);
             }
+        }
     }
     for (QWidget* element : std::as_const(elements)) {
         QAccessibleEvent nameEvent(element, QAccessible::NameChanged);

@@ -7,6 +7,7 @@
 #include <QWidget>
 
 #include <functional>
+#include <optional>
 
 // What screen readers and automation learn about the control kinds, through Qt's accessibility
 // (AT-SPI on Linux, UI Automation on Windows). A window describes its controls by attaching one of
@@ -18,30 +19,36 @@
 //
 // The element's name carries the reading ("Home score, 47"): screen readers speak a focused
 // label's name and nothing else of it, and speak it again when the focused element's value
-// changes. The reading alone is the element's text and, for numbers, its numeric value.
+// changes. The reading alone is the element's text, and what it is worth its numeric value.
 class AccessibleReading : public QObject {
     Q_OBJECT
 
 public:
     using Read = std::function<QString()>;
+    // The numeric value, none while the display is dark.
+    using Value = std::function<std::optional<int>()>;
 
-    // A clock's reading, in text only. The name becomes the display's accessible name.
+    // A reading in text only. The name becomes the display's accessible name.
     AccessibleReading(QWidget* display, const QString& name, Read read);
     // A whole number between minimum and maximum, also offered as a numeric value.
     AccessibleReading(QWidget* display, const QString& name, Read read, int minimum, int maximum);
+    // A reading in text with a numeric value of its own between minimum and maximum, such as a
+    // clock's "10:00" worth 600 seconds.
+    AccessibleReading(QWidget* display, const QString& name, Read read, Value value, int minimum,
+                      int maximum);
 
     QWidget* display() const { return m_display; }
     QString text() const { return m_read(); }
+    std::optional<int> value() const { return m_value ? m_value() : std::nullopt; }
     // The display's accessible name with the reading: "Home score, 47"; the name alone while the
     // display is dark.
     QString spoken() const;
-    bool isNumber() const { return m_number; }
+    bool isNumber() const { return bool(m_value); }
     int minimum() const { return m_minimum; }
     int maximum() const { return m_maximum; }
 
-    // Tells screen readers the reading, if it differs from the one told last: the new name and, for
-    // numbers, the new value go to the display and to each of its parts, since the focus rests on a
-    // part.
+    // Tells screen readers the reading, if it differs from the one told last: the new name and the
+    // new value go to the display and to each of its parts, since the focus rests on a part.
     void announce();
     // Takes the reading as told without telling it: a change that screen readers read when asked.
     void remember();
@@ -50,12 +57,9 @@ public:
     static AccessibleReading* of(const QObject* control);
 
 private:
-    AccessibleReading(QWidget* display, const QString& name, Read read, bool number, int minimum,
-                      int maximum);
-
     QWidget* m_display;
     Read m_read;
-    bool m_number = false;
+    Value m_value;
     int m_minimum = 0;
     int m_maximum = 0;
     // The reading and the name with it, as told last.

@@ -46,4 +46,6 @@ private:
     // What each display showed at its latest announcement, in the order of m_readings.
     QList<Shown> m_shown;
     QList<AccessibleToggle*> m_toggles;
+    // The clock switched to or from the time of day and has not shown a new time since.
+    bool m_clockSwitched = false;
 };
