@@ -2,6 +2,8 @@
 
 #include "platform/Image.h"
 #include "platform/Label.h"
+#include "platform/PictureBox.h"
+#include "platform/PolyLED.h"
 #include "platform/Shape.h"
 
 #include <QAccessibleWidget>
@@ -20,9 +22,8 @@ public:
     }
 };
 
-// A display, or one drawn part of it: named by the display, valued by its reading, and without
-// children. The reading reaches every channel a screen reader listens to: the description, the
-// text and, for numbers, the numeric value.
+// A display, or one drawn part of it: named by the display with its reading, and without
+// children. The reading alone is the text, and its worth the numeric value.
 class DisplayInterface : public QAccessibleWidget,
                          public QAccessibleTextInterface,
                          public QAccessibleValueInterface {
@@ -33,8 +34,7 @@ public:
     QString text(QAccessible::Text t) const override {
         switch (t) {
         case QAccessible::Name:
-            return m_reading ? m_reading->display()->accessibleName() : QString();
-        case QAccessible::Description:
+            return m_reading ? m_reading->spoken() : QString();
         case QAccessible::Value:
             return reading();
         default:
@@ -42,6 +42,15 @@ public:
         }
     }
 
+    // A part sits where its display sits, so that a screen reader finds the focused part in the
+    // window (Orca drops a focused element without a place in its parent).
+    QAccessibleInterface* parent() const override {
+        QWidget* display = m_reading ? m_reading->display() : nullptr;
+        if (!display || display == widget())
+            return QAccessibleWidget::parent();
+        QAccessibleInterface* element = QAccessible::queryAccessibleInterface(display);
+        return element ? element->parent() : nullptr;
+    }
     int childCount() const override { return 0; }
     QAccessibleInterface* child(int) const override { return nullptr; }
     int indexOfChild(const QAccessibleInterface*) const override { return -1; }
@@ -75,10 +84,10 @@ public:
         return {};
     }
 
-    // The numeric value: what the display shows; the operator changes it by typing, not here.
+    // The numeric value: what the display shows is worth; the operator changes it by typing, not here.
     QVariant currentValue() const override {
-        const QString shown = reading();
-        return shown.isEmpty() ? QVariant() : QVariant(shown.toInt());
+        const std::optional<int> value = m_reading ? m_reading->value() : std::nullopt;
+        return value ? QVariant(*value) : QVariant();
     }
     void setCurrentValue(const QVariant&) override {}
     QVariant maximumValue() const override { return m_reading ? m_reading->maximum() : 0; }
@@ -126,8 +135,15 @@ public:
         return index >= 0 && index < list.size() ? QAccessible::queryAccessibleInterface(list.at(index))
                                                  : nullptr;
     }
+    // A display's part answers at its display's place.
     int indexOfChild(const QAccessibleInterface* child) const override {
-        return child ? int(elements().indexOf(child->object())) : -1;
+        if (!child)
+            return -1;
+        const QObject* object = child->object();
+        if (const AccessibleReading* reading = AccessibleReading::of(object->parent());
+            reading && !AccessibleReading::of(object))
+            object = reading->display();
+        return int(elements().indexOf(object));
     }
 
 private:
@@ -140,6 +156,13 @@ private:
         return list;
     }
 };
+
+// The drawn parts of a display that answer for it: its digits and frames without a reading of
+// their own.
+bool answersForDisplay(const QWidget* widget) {
+    return (qobject_cast<const PolyLED*>(widget) || qobject_cast<const PictureBox*>(widget)) &&
+           !AccessibleReading::of(widget);
+}
 
 QAccessibleInterface* controlFactory(const QString& key, QObject* object) {
     if (!object || !object->isWidgetType())
@@ -162,30 +185,69 @@ QAccessibleInterface* controlFactory(const QString& key, QObject* object) {
 
 } // namespace
 
-AccessibleReading::AccessibleReading(QWidget* display, Read read)
-    : QObject(display), m_display(display), m_read(std::move(read)), m_announced(m_read()) {}
+AccessibleReading::AccessibleReading(QWidget* display, const QString& name, Read read)
+    : AccessibleReading(display, name, std::move(read), Value(), 0, 0) {}
 
-AccessibleReading::AccessibleReading(QWidget* display, Read read, int minimum, int maximum)
-    : AccessibleReading(display, std::move(read)) {
-    m_number = true;
-    m_minimum = minimum;
-    m_maximum = maximum;
+AccessibleReading::AccessibleReading(QWidget* display, const QString& name, Read read, int minimum,
+                                     int maximum)
+    : AccessibleReading(
+          display, name, read,
+          [read] {
+              bool number = false;
+              const int value = read().toInt(&number);
+              return number ? std::optional(value) : std::nullopt;
+          },
+          minimum, maximum) {}
+
+AccessibleReading::AccessibleReading(QWidget* display, const QString& name, Read read, Value value,
+                                     int minimum, int maximum)
+    : QObject(display), m_display(display), m_read(std::move(read)), m_value(std::move(value)),
+      m_minimum(minimum), m_maximum(maximum) {
+    // Naming the display makes its element, which asks whether the reading has a value.
+    m_display->setAccessibleName(name);
+    remember();
+}
+
+QString AccessibleReading::spoken() const {
+    const QString shown = text();
+    const QString name = m_display->accessibleName();
+    return shown.isEmpty() ? name : tr("%1, %2").arg(name, shown);
 }
 
 void AccessibleReading::announce() {
     const QString shown = text();
-    if (shown == m_announced)
+    const QString name = spoken();
+    if (name == m_announcedName)
         return;
-    QAccessibleTextUpdateEvent textEvent(m_display, 0, m_announced, shown);
-    m_announced = shown;
-    QAccessible::updateAccessibility(&textEvent);
-    QAccessibleEvent descriptionEvent(m_display, QAccessible::DescriptionChanged);
-    QAccessible::updateAccessibility(&descriptionEvent);
-    if (m_number) {
-        QAccessibleValueChangeEvent valueEvent(m_display,
-                                               shown.isEmpty() ? QVariant() : QVariant(shown.toInt()));
-        QAccessible::updateAccessibility(&valueEvent);
+    m_announcedName = name;
+    // The display and its parts, since the focus rests on a part.
+    QList<QWidget*> elements{m_display};
+    for (QWidget* part : m_display->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+        if (answersForDisplay(part))
+            elements.append(part);
+    if (shown != m_announced) {
+        QAccessibleTextUpdateEvent textEvent(m_display, 0, m_announced, shown);
+        m_announced = shown;
+        QAccessible::updateAccessibility(&textEvent);
+        // A new value is what screen readers speak of a focused label (Orca passes over a label's
+        // new name).
+        if (isNumber()) {
+            const std::optional<int> number = value();
+            for (QWidget* element : std::as_const(elements)) {
+                QAccessibleValueChangeEvent valueEvent(element, number ? QVariant(*number) : QVariant());
+                QAccessible::updateAccessibility(&valueEvent);
+            }
+        }
     }
+    for (QWidget* element : std::as_const(elements)) {
+        QAccessibleEvent nameEvent(element, QAccessible::NameChanged);
+        QAccessible::updateAccessibility(&nameEvent);
+    }
+}
+
+void AccessibleReading::remember() {
+    m_announced = text();
+    m_announcedName = spoken();
 }
 
 AccessibleReading* AccessibleReading::of(const QObject* control) {

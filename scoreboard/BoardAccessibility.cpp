@@ -1,5 +1,6 @@
 #include "scoreboard/BoardAccessibility.h"
 
+#include "clock/modCount.h"
 #include "platform/Accessible.h"
 #include "scoreboard/GameBoard.h"
 #include "scoreboard/frmScoreboard.h"
@@ -7,6 +8,9 @@
 #include <QAccessible>
 
 namespace {
+
+// The count the game clock runs on.
+constexpr qint16 GameSlot = 0;
 
 QString displayReading(const ControlGroup<PolyLED>& unitsFirst) {
     QList<qint16> captions;
@@ -20,11 +24,23 @@ bool dotShows(const frmScoreboard& board, int dot) {
     return board.shpTime[dot]->fillColor() != board.picTime->backColor();
 }
 
-QString clockReading(const frmScoreboard& board) {
+std::array<qint16, 4> clockDigits(const frmScoreboard& board) {
     std::array<qint16, 4> captions{};
     for (int i = 0; i < board.pledTime.Count(); ++i)
         captions.at(std::size_t(i)) = board.pledTime[i]->caption();
-    return BoardReading::clock(captions, dotShows(board, 0), dotShows(board, 1));
+    return captions;
+}
+
+QString clockReading(const frmScoreboard& board) {
+    return BoardReading::clock(clockDigits(board), dotShows(board, 0), dotShows(board, 1));
+}
+
+// The time of day, up to 23:59, or a game clock of up to 99:59.
+constexpr int MaxClockSeconds = 23 * 3600 + 59 * 60;
+
+std::optional<int> clockSeconds(const frmScoreboard& board) {
+    return BoardReading::clockSeconds(clockDigits(board), dotShows(board, 0) && dotShows(board, 1),
+                                      board.ClockTime);
 }
 
 // The board's own window leaves out its drawn decoration.
@@ -52,25 +68,25 @@ BoardAccessibility::BoardAccessibility(frmScoreboard* board) : QObject(board), m
         return [&display] { return displayReading(display); };
     };
     m_readings = {
-        new AccessibleReading(board->picTime, [&shown] { return clockReading(shown); }),
-        new AccessibleReading(board->picHomeScore, readingOf(board->pledHomeScore), 0,
+        // The clock is worth its seconds, so that a screen reader hears a new time as a new value.
+        new AccessibleReading(
+            board->picTime, clockName(), [&shown] { return clockReading(shown); },
+            [&shown] { return clockSeconds(shown); }, 0, MaxClockSeconds),
+        new AccessibleReading(board->picHomeScore, tr("Home score"), readingOf(board->pledHomeScore), 0,
                               frmScoreboard::MaxScore),
-        new AccessibleReading(board->picVisitorScore, readingOf(board->pledVisitorScore), 0,
-                              frmScoreboard::MaxScore),
+        new AccessibleReading(board->picVisitorScore, tr("Visitor score"), readingOf(board->pledVisitorScore),
+                              0, frmScoreboard::MaxScore),
         // The Game board's period reads "overtime 1" once past the last period.
         new AccessibleReading(
-            board->pledPeriod[0],
+            board->pledPeriod[0], tr("Period"),
             [&shown, digits = readingOf(board->pledPeriod)] {
                 const GameBoard* game = shown.gameBoard();
                 return game && game->active() ? game->periodReading() : digits();
             },
             0, frmScoreboard::MaxPeriod),
     };
-    const QStringList displayNames{tr("Game clock"), tr("Home score"), tr("Visitor score"), tr("Period")};
-    for (qsizetype i = 0; i < m_readings.size(); ++i) {
-        m_readings[i]->display()->setAccessibleName(displayNames[i]);
+    for (qsizetype i = 0; i < m_readings.size(); ++i)
         m_shown.append(shownOn(i));
-    }
 
     m_toggles = {
         new AccessibleToggle(board->imgPossH, [&shown] { return shown.LitPoss == 1; }),
@@ -106,13 +122,31 @@ BoardAccessibility::Shown BoardAccessibility::shownOn(qsizetype display) const {
     return shown;
 }
 
+QString BoardAccessibility::clockName() const {
+    return m_board.ClockTime ? tr("Time of day") : tr("Game clock");
+}
+
 void BoardAccessibility::announce() {
+    // A running clock is read when the listener asks for it: told at every change, it would be
+    // spoken tenth by tenth. What the operator does to it shows on a stopped game clock, or
+    // switches it to the time of day and back, which is told with the first time shown after it.
+    const QString clock = clockName();
+    if (clock != m_readings[0]->display()->accessibleName()) {
+        m_readings[0]->display()->setAccessibleName(clock);
+        m_clockSwitched = true;
+    }
+    const bool clockRuns = m_board.ClockTime || modCount::IsCounting(GameSlot);
     for (qsizetype i = 0; i < m_readings.size(); ++i) {
         const Shown shown = shownOn(i);
         if (shown == m_shown[i])
             continue;
         m_shown[i] = shown;
-        m_readings[i]->announce();
+        if (i > 0 || !clockRuns || m_clockSwitched)
+            m_readings[i]->announce();
+        else
+            m_readings[i]->remember();
+        if (i == 0)
+            m_clockSwitched = false;
     }
     for (AccessibleToggle* toggle : std::as_const(m_toggles))
         toggle->announce();

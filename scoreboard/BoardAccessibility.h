@@ -13,7 +13,8 @@ class frmScoreboard;
 
 // Makes the board readable by screen readers and automation: each display is one element named
 // for what it shows, with the value a person reads; each lamp is an on/off switch. Changes are
-// announced as they happen, and only when what a person sees has changed.
+// announced as they happen, and only when what a person sees has changed; a running clock is read
+// when asked.
 class BoardAccessibility : public QObject {
     Q_OBJECT
 
@@ -36,6 +37,8 @@ private:
         bool operator==(const Shown&) const = default;
     };
     Shown shownOn(qsizetype display) const;
+    // "Game clock", or "Time of day" while the clock display shows it.
+    QString clockName() const;
 
     const frmScoreboard& m_board;
     // Owned by the controls they describe, which the board owns.
@@ -43,4 +46,6 @@ private:
     // What each display showed at its latest announcement, in the order of m_readings.
     QList<Shown> m_shown;
     QList<AccessibleToggle*> m_toggles;
+    // The clock switched to or from the time of day and has not shown a new time since.
+    bool m_clockSwitched = false;
 };

@@ -184,18 +184,16 @@ void GameBoard::createControls() {
     const game::Game& g = m_game;
     m_shotFace.clear();
     m_shotTimeout = false;
-    m_readings = {new AccessibleReading(
-        m_shotFrame, [this] { return m_shotTimeout ? tr("timeout, %1").arg(m_shotFace) : m_shotFace; })};
-    m_shotFrame->setAccessibleName(tr("Shot clock"));
+    m_readings = {new AccessibleReading(m_shotFrame, tr("Shot clock"), [this] {
+        return m_shotTimeout ? tr("timeout, %1").arg(m_shotFace) : m_shotFace;
+    })};
     for (const Team team : {Home, Visitor}) {
         auto* fouls = new AccessibleReading(
-            m_fouls[team], [&g, team] { return QString::number(game::shownFouls(g.state().fouls[team])); }, 0,
-            9);
+            m_fouls[team], team == Home ? tr("Home fouls") : tr("Visitor fouls"),
+            [&g, team] { return QString::number(game::shownFouls(g.state().fouls[team])); }, 0, 9);
         auto* timeouts = new AccessibleReading(
-            m_timeoutFrames[team], [&g, team] { return QString::number(g.state().timeoutsLeft[team]); }, 0,
-            99);
-        m_fouls[team]->setAccessibleName(team == Home ? tr("Home fouls") : tr("Visitor fouls"));
-        m_timeoutFrames[team]->setAccessibleName(team == Home ? tr("Home timeouts") : tr("Visitor timeouts"));
+            m_timeoutFrames[team], team == Home ? tr("Home timeouts") : tr("Visitor timeouts"),
+            [&g, team] { return QString::number(g.state().timeoutsLeft[team]); }, 0, 99);
         m_readings << fouls << timeouts;
     }
 }
@@ -477,6 +475,10 @@ std::optional<int> GameBoard::tick(qint64 readUs, Currency gameClock) {
         showShotFace(QString(), false);
     else
         showShotFace(game::shotClockText(shot), false);
+    // A running shot clock or timeout is read when asked: told at every change, it would be spoken
+    // second by second.
+    if (modCount::IsCounting(ShotSlot) || m_timeoutRunning)
+        m_readings.first()->remember();
     for (AccessibleReading* reading : std::as_const(m_readings))
         reading->announce();
     return wait;

@@ -2,6 +2,7 @@
 
 #include "clock/ClockText.h"
 
+#include <algorithm>
 #include <array>
 
 namespace {
@@ -26,6 +27,19 @@ QString clock(const std::array<qint16, 4>& leftToRight, bool upperDot, bool lowe
                               : lowerDot           ? QStringLiteral(".")
                                                    : QString();
     return digits({leftToRight[0], leftToRight[1]}) + separator + digits({leftToRight[2], leftToRight[3]});
+}
+
+std::optional<int> clockSeconds(const std::array<qint16, 4>& leftToRight, bool colon, bool timeOfDay) {
+    const auto lit = [](qint16 digit) { return digit >= 0 && digit <= 9; };
+    if (std::none_of(leftToRight.begin(), leftToRight.end(), lit))
+        return std::nullopt;
+    const auto pair = [&](std::size_t at) {
+        const auto value = [&](qint16 digit) { return lit(digit) ? int(digit) : 0; };
+        return value(leftToRight.at(at)) * 10 + value(leftToRight.at(at + 1));
+    };
+    if (!colon)
+        return pair(0);
+    return timeOfDay ? pair(0) * 3600 + pair(2) * 60 : pair(0) * 60 + pair(2);
 }
 
 } // namespace BoardReading

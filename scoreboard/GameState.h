@@ -42,5 +42,8 @@ QString digits(const QList<qint16>& mostSignificantFirst);
 // when both are lit ("10:00", the time of day "14:35") and a point when only the lower one is
 // ("45.0"); dark digits are left out.
 QString clock(const std::array<qint16, 4>& leftToRight, bool upperDot, bool lowerDot);
+// What the clock display shows in whole seconds: "10:00" 600, "45.0" 45 (its tenth left out), the
+// time of day "14:35" 52500; none while every digit is dark.
+std::optional<int> clockSeconds(const std::array<qint16, 4>& leftToRight, bool colon, bool timeOfDay);
 
 } // namespace BoardReading

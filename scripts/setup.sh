@@ -19,8 +19,10 @@ test_packages=(pulseaudio-utils desktop-file-utils appstream qt6-base-private-de
 # elsewhere the sound tests skip and say why.
 sound_test_packages=(pulseaudio)
 # What the benchmark scripts drive the program with: an X server of their own and a window
-# manager, key presses and clicks, the server's key repeat, screenshots and their comparison.
-bench_packages=(xvfb openbox xdotool x11-xserver-utils imagemagick)
+# manager, key presses and clicks, the server's key repeat, screenshots and their comparison; the
+# screen reader that speaks the board, with the speech server, the accessibility bus and a private
+# session bus it runs on.
+bench_packages=(xvfb openbox xdotool x11-xserver-utils imagemagick orca speech-dispatcher at-spi2-core dbus-daemon)
 
 mode=${1:-run}
 case $mode in

@@ -277,6 +277,8 @@ KeysInUse frmOptions::keysInUse() const {
 void frmOptions::setKeyLabel(KeySlot& slot, KeyCode key) {
     slot.held = key;
     slot.label->setText(keyLabelText(key));
+    // A screen reader speaks a focused button's name alone, not the label beside it.
+    slot.button->setAccessibleName(tr("%1, %2").arg(slot.button->text().simplified(), slot.label->text()));
 }
 
 void frmOptions::keyButton_Click(KeySlot& slot) {

@@ -1,7 +1,10 @@
 #include "clock/modCount.h"
+#include "game/GameSettings.h"
 #include "scoreboard/BoardAccessibility.h"
+#include "scoreboard/GameBoard.h"
 #include "scoreboard/frmScoreboard.h"
 #include "scoreboard/modShowDigits.h"
+#include "settings/GameSettingsStore.h"
 #include "settings/SettingsStore.h"
 #include "state/modBasketball.h"
 #include "tests/support/ManualTime.h"
@@ -44,8 +47,10 @@ private Q_SLOTS:
     void lamps_data();
     void lamps();
     void everyElementIsNamed();
+    void runningShotClockReadWhenAsked();
 
 private:
+    void startBoard(const game::GameSettings& settings);
     void tick() {
         m_time.advanceMs(50);
         m_board->tmrClock_Timer();
@@ -70,6 +75,13 @@ void tst_Accessibility::initTestCase() {
 }
 
 void tst_Accessibility::init() {
+    startBoard(game::GameSettings{});
+}
+
+void tst_Accessibility::startBoard(const game::GameSettings& settings) {
+    m_board.reset();
+    m_time.setLocalTime(QTime(12, 0));
+    QCOMPARE(modSettings::SaveGameSettings(settings), modSettings::SaveResult::Saved);
     modSettings::LoadSettings();
     modBasketball::BuzzerFile.clear();
     modCount::ResetAllSlots();
@@ -85,17 +97,25 @@ void tst_Accessibility::init() {
 void tst_Accessibility::clockReading_data() {
     QTest::addColumn<QList<qint16>>("digits");
     QTest::addColumn<bool>("colon");
+    QTest::addColumn<bool>("timeOfDay");
     QTest::addColumn<QString>("reading");
-    QTest::newRow("one minute, tens dark") << QList<qint16>{-1, 1, 0, 6} << true << "1:06";
-    QTest::newRow("last seconds") << QList<qint16>{-1, 0, 4, -1} << false << "0.4";
-    QTest::newRow("time of day") << QList<qint16>{1, 4, 3, 5} << true << "14:35";
+    QTest::addColumn<int>("seconds"); // -1: none
+    QTest::newRow("one minute, tens dark") << QList<qint16>{-1, 1, 0, 6} << true << false << "1:06" << 66;
+    QTest::newRow("last seconds") << QList<qint16>{-1, 0, 4, -1} << false << false << "0.4" << 0;
+    QTest::newRow("last minute") << QList<qint16>{4, 5, 0, -1} << false << false << "45.0" << 45;
+    QTest::newRow("time of day") << QList<qint16>{1, 4, 3, 5} << true << true << "14:35" << 52500;
+    QTest::newRow("dark but its point") << QList<qint16>{-1, -1, -1, -1} << false << false << "." << -1;
 }
 
 void tst_Accessibility::clockReading() {
     QFETCH(QList<qint16>, digits);
     QFETCH(bool, colon);
+    QFETCH(bool, timeOfDay);
     QFETCH(QString, reading);
-    QCOMPARE(BoardReading::clock({digits[0], digits[1], digits[2], digits[3]}, colon, true), reading);
+    QFETCH(int, seconds);
+    const std::array<qint16, 4> shown{digits[0], digits[1], digits[2], digits[3]};
+    QCOMPARE(BoardReading::clock(shown, colon, true), reading);
+    QCOMPARE(BoardReading::clockSeconds(shown, colon, timeOfDay).value_or(-1), seconds);
 }
 
 void tst_Accessibility::displays_data() {
@@ -104,41 +124,58 @@ void tst_Accessibility::displays_data() {
     QTest::addColumn<QString>("state");   // typed on the display, or a clock value
     QTest::addColumn<QString>("name");
     QTest::addColumn<QString>("value");
+    QTest::addColumn<int>("worth"); // the numeric value: a clock's in seconds
+    QTest::addColumn<int>("told");  // how often the change is told to a focused listener
     QTest::newRow("clock at start") << "picTime"
                                     << "pledTime"
                                     << ""
                                     << "Game clock"
-                                    << "10:00";
+                                    << "10:00" << 600 << 0;
     QTest::newRow("clock in the last minute") << "picTime"
                                               << "pledTime"
                                               << "45 s"
                                               << "Game clock"
-                                              << "45.0";
+                                              << "45.0" << 45 << 1;
     QTest::newRow("clock at the time of day") << "picTime"
                                               << "pledTime"
                                               << "10:35"
-                                              << "Game clock"
-                                              << "10:35";
+                                              << "Time of day"
+                                              << "10:35" << 38100 << 1;
+    QTest::newRow("clock switched by its key") << "picTime"
+                                               << "pledTime"
+                                               << "c"
+                                               << "Time of day"
+                                               << "12:00" << 43200 << 1;
+    QTest::newRow("running clock read when asked") << "picTime"
+                                                   << "pledTime"
+                                                   << "running"
+                                                   << "Game clock"
+                                                   << "9:58" << 598 << 0;
     QTest::newRow("home score 47") << "picHomeScore"
                                    << "pledHomeScore"
                                    << "47\r"
                                    << "Home score"
-                                   << "47";
+                                   << "47" << 47 << 1;
+    QTest::newRow("home score 47 entered twice") << "picHomeScore"
+                                                 << "pledHomeScore"
+                                                 << "47\r47\r"
+                                                 << "Home score"
+                                                 << "47" << 47 << 1;
     QTest::newRow("visitor score 0") << "picVisitorScore"
                                      << "pledVisitorScore"
                                      << ""
                                      << "Visitor score"
-                                     << "0";
+                                     << "0" << 0 << 0;
     QTest::newRow("visitor score 105") << "picVisitorScore"
                                        << "pledVisitorScore"
                                        << "105\r"
                                        << "Visitor score"
-                                       << "105";
+                                       << "105" << 105 << 1;
     QTest::newRow("period 3") << "pledPeriod"
                               << "pledPeriod"
                               << "3"
                               << "Period"
-                              << "3";
+                              << "3" << 3 << 1;
 }
 
 void tst_Accessibility::displays() {
@@ -147,6 +184,8 @@ void tst_Accessibility::displays() {
     QFETCH(QString, state);
     QFETCH(QString, name);
     QFETCH(QString, value);
+    QFETCH(int, worth);
+    QFETCH(int, told);
     auto* control = m_board->findChild<QWidget*>(display);
     auto* digit = m_board->findChild<PolyLED*>(digits);
     if (state == "45 s") {
@@ -154,34 +193,45 @@ void tst_Accessibility::displays() {
     } else if (state == "10:35") {
         m_time.setLocalTime(QTime(10, 35));
         m_board->ClockTime = FlagTrue;
+    } else if (state == "running") {
+        QTest::keyClick(digit, Qt::Key_S);
+        for (int i = 0; i < 40; ++i)
+            tick();
     } else {
         QTest::keyClicks(digit, state);
     }
     tick();
 
     QAccessibleInterface* element = QAccessible::queryAccessibleInterface(control);
-    QCOMPARE(element->role(), QAccessible::StaticText);
     QAccessibleTextInterface* text = element->textInterface();
     QAccessibleValueInterface* number = element->valueInterface();
-    QCOMPARE(number != nullptr, display != "picTime");
+    QVERIFY(number);
+    QCOMPARE(element->role(), QAccessible::StaticText);
+    // The name carries the reading, as a screen reader speaks a focused label's name alone.
     for (QAccessibleInterface* reader : {element, QAccessible::queryAccessibleInterface(digit)}) {
-        QCOMPARE(reader->text(QAccessible::Name), name);
-        QCOMPARE(reader->text(QAccessible::Description), value);
+        QCOMPARE(reader->text(QAccessible::Name), name + ", " + value);
+        QCOMPARE(reader->text(QAccessible::Value), value);
     }
     QCOMPARE(text->text(0, text->characterCount()), value);
-    if (number)
-        QCOMPARE(number->currentValue().toInt(), value.toInt());
-    // One element: its digits and dots are none of its children.
+    QCOMPARE(number->currentValue(), QVariant(worth));
+    // One element: its digits and dots are none of its children, and a focused digit stands in its
+    // place on the board.
     QCOMPARE(element->childCount(), 0);
-    QVERIFY(QAccessible::queryAccessibleInterface(m_board.get())->indexOfChild(element) >= 0);
+    QAccessibleInterface* board = QAccessible::queryAccessibleInterface(m_board.get());
+    QAccessibleInterface* focused = QAccessible::queryAccessibleInterface(digit);
+    QVERIFY(board->indexOfChild(element) >= 0);
+    QCOMPARE(focused->parent(), board);
+    QCOMPARE(board->indexOfChild(focused), board->indexOfChild(element));
 
-    // Announced once when it changed, and not again by the ticks that redraw the same value.
+    // Told once when it changed, to the digit the focus rests on as well, and not again by the
+    // ticks that redraw the same value.
     tick();
     tick();
-    const qsizetype changes = state.isEmpty() ? 0 : 1;
-    QCOMPARE(heardCount(QAccessible::TextUpdated, control), changes);
-    QCOMPARE(heardCount(QAccessible::ValueChanged, control), number ? changes : 0);
-    QCOMPARE(heardCount(QAccessible::TextUpdated), changes);
+    QCOMPARE(heardCount(QAccessible::NameChanged, digit), told);
+    QCOMPARE(heardCount(QAccessible::ValueChanged, digit), told);
+    QCOMPARE(heardCount(QAccessible::TextUpdated, control), told);
+    QCOMPARE(heardCount(QAccessible::ValueChanged, control), told);
+    QCOMPARE(heardCount(QAccessible::TextUpdated), told);
 }
 
 void tst_Accessibility::lamps_data() {
@@ -233,6 +283,29 @@ void tst_Accessibility::everyElementIsNamed() {
     m_board->lblTitle->setCaption(QStringLiteral("Final"));
     QCOMPARE(QAccessible::queryAccessibleInterface(m_board->lblTitle)->text(QAccessible::Name), "Final");
     QCOMPARE(heardCount(QAccessible::NameChanged, m_board->lblTitle), 1);
+}
+
+void tst_Accessibility::runningShotClockReadWhenAsked() {
+    game::GameSettings settings;
+    settings.layout = game::Layout::Game;
+    startBoard(settings);
+    QWidget* shot = m_board->gameBoard()->picShotClock();
+    const auto name = [shot] { return QAccessible::queryAccessibleInterface(shot)->text(QAccessible::Name); };
+    QCOMPARE(name(), "Shot clock, 24");
+    // Three seconds with the game clock: current when asked, and never told.
+    QTest::keyClick(m_board.get(), Qt::Key_S);
+    for (int i = 0; i < 60; ++i)
+        tick();
+    QCOMPARE(name(), "Shot clock, 21");
+    QCOMPARE(heardCount(QAccessible::NameChanged, shot), 0);
+    QCOMPARE(heardCount(QAccessible::TextUpdated, shot), 0);
+    // Stopped and reset by the operator, it is told once.
+    QTest::keyClick(m_board.get(), Qt::Key_S);
+    QTest::keyClick(m_board.get(), Qt::Key_F5);
+    tick();
+    tick();
+    QCOMPARE(name(), "Shot clock, 24");
+    QCOMPARE(heardCount(QAccessible::TextUpdated, shot), 1);
 }
 
 QTEST_MAIN(tst_Accessibility)

@@ -8,6 +8,7 @@
 #include "tests/settings/HostileFile.h"
 #include "tests/support/ModalDriver.h"
 
+#include <QAccessible>
 #include <QColorDialog>
 #include <QDataStream>
 #include <QDir>
@@ -352,6 +353,14 @@ void tst_Options::keyCapture() {
         for (const QString& opening : openings)
             seen += chooseKey(options, opening.section('|', 0, 0), opening.section('|', 1));
         seen += ' ' + labelsOf(options);
+        // Each key button is read with the key its label shows.
+        const QStringList captions{"Start / Stop Clock", "Reset Clock", "Game / Clock Switch", "Buzzer"};
+        const QStringList labels = labelsOf(options).split(' ');
+        const QList<QPushButton*> buttons{options->cmdStartStopClock, options->cmdResetClock,
+                                          options->cmdClockSwitch, options->cmdBuzzer};
+        for (qsizetype i = 0; i < buttons.size(); ++i)
+            QCOMPARE(QAccessible::queryAccessibleInterface(buttons[i])->text(QAccessible::Name),
+                     captions[i] + ", " + labels[i]);
         options->reject();
     });
     frmOptions::showModal(nullptr);
