@@ -1,5 +1,7 @@
 #include "console/BoardMirror.h"
 
+#include "console/ConsoleRules.h"
+
 #include <QBackingStore>
 #include <QCoreApplication>
 #include <QKeyEvent>
@@ -7,6 +9,7 @@
 #include <QPaintEvent>
 #include <QPainter>
 #include <QTimer>
+#include <QWindow>
 
 BoardMirror::BoardMirror(QWidget* board, QWidget* parent) : QWidget(parent), m_board(board) {
     setAttribute(Qt::WA_OpaquePaintEvent);
@@ -29,8 +32,6 @@ bool BoardMirror::eventFilter(QObject* watched, QEvent* event) {
     auto* widget = static_cast<QWidget*>(watched);
     switch (event->type()) {
     case QEvent::Paint:
-        if (widget == m_board)
-            m_boardPainted = true;
         noteChange(
             QRegion(static_cast<QPaintEvent*>(event)->rect().translated(widget->mapTo(m_board, QPoint()))));
         break;
@@ -87,7 +88,7 @@ void BoardMirror::copy() {
     const qreal ratio = devicePixelRatioF();
     // Drawn at the size it is shown at: a copy smaller than the board costs less than the board.
     if (m_picture.size() != shown.size() * ratio) {
-        m_picture = QPixmap(shown.size() * ratio);
+        m_picture = QImage(shown.size() * ratio, QImage::Format_RGB32);
         m_picture.setDevicePixelRatio(ratio);
         m_dirty = m_board->rect();
     }
@@ -105,22 +106,17 @@ void BoardMirror::copy() {
             QRectF(QPointF(part.topLeft()) * scale * ratio, QSizeF(part.size()) * scale * ratio)
                 .toAlignedRect() &
             QRect(QPoint(), m_picture.size());
-        QPainter painter(&m_picture);
-        painter.setRenderHint(QPainter::SmoothPixmapTransform);
         if (const QImage* painted = paintedBoard()) {
-            // The board has just painted these pixels into its window: scaling them down costs a
-            // fraction of painting them again.
-            const double toPainted = double(painted->width()) / m_picture.width();
-            painter.drawImage(
-                QRectF(QPointF(target.topLeft()) / ratio, QSizeF(target.size()) / ratio), *painted,
-                QRectF(QPointF(target.topLeft()) * toPainted, QSizeF(target.size()) * toPainted));
+            // The board has just painted these pixels into its window. Taking every n-th of them costs
+            // less than the board's own painting; painting again, or smoothing, costs more.
+            console::takeNearest(*painted, m_picture, target);
         } else {
+            QPainter painter(&m_picture);
             m_copying = true;
             painter.scale(scale, scale);
             m_board->render(&painter, part.topLeft(), dirty);
             m_copying = false;
         }
-        painter.end();
         ++m_copies;
         update(QRectF(shown.topLeft() + QPointF(part.topLeft()) * scale, QSizeF(part.size()) * scale)
                    .toAlignedRect()
@@ -130,14 +126,16 @@ void BoardMirror::copy() {
 }
 
 const QImage* BoardMirror::paintedBoard() const {
-    // Only a window drawn into an image of the board's own shape, once it has painted, can lend its pixels.
-    if (!m_boardPainted || !m_board->isVisible() || !m_board->isWindow())
+    // Only a window on show, drawn into an image of the board's own shape, can lend its pixels.
+    if (!m_board->isWindow() || !m_board->windowHandle() || !m_board->windowHandle()->isExposed())
         return nullptr;
     QBackingStore* const store = m_board->backingStore();
     QPaintDevice* const device = store ? store->paintDevice() : nullptr;
     if (!device || device->devType() != QInternal::Image)
         return nullptr;
     const auto* painted = static_cast<const QImage*>(device);
+    if (!console::canTakePixels(*painted))
+        return nullptr;
     const QSizeF logical = painted->deviceIndependentSize();
     if (painted->isNull() || qAbs(logical.width() - m_board->width()) > 1 ||
         qAbs(logical.height() - m_board->height()) > 1)
@@ -163,8 +161,8 @@ void BoardMirror::paintEvent(QPaintEvent* event) {
         return;
     // The picture is drawn at this size already: only what was asked for is copied, pixel for pixel.
     const qreal ratio = m_picture.devicePixelRatio();
-    painter.drawPixmap(target, m_picture,
-                       QRect((target.topLeft() - shown.topLeft()) * ratio, target.size() * ratio));
+    painter.drawImage(target, m_picture,
+                      QRect((target.topLeft() - shown.topLeft()) * ratio, target.size() * ratio));
 }
 
 void BoardMirror::showEvent(QShowEvent* event) {

@@ -1,6 +1,6 @@
 #pragma once
 
-#include <QPixmap>
+#include <QImage>
 #include <QPointer>
 #include <QRegion>
 #include <QWidget>
@@ -20,7 +20,7 @@ public:
     // Where the board's picture lies in this widget.
     QRect pictureRect() const;
     // The board's picture as last copied, at the size it is shown at.
-    const QPixmap& picture() const { return m_picture; }
+    const QImage& picture() const { return m_picture; }
     // Copies taken so far, one per turn of the event loop in which the board painted.
     int copies() const { return m_copies; }
 
@@ -47,12 +47,11 @@ private:
     void forwardMouse(QMouseEvent* event);
 
     QPointer<QWidget> m_board;
-    QPixmap m_picture;
+    QImage m_picture;
     QRegion m_dirty;
     bool m_copyDue = false;
     bool m_stale = false;
     bool m_copying = false;
-    bool m_boardPainted = false;
     int m_copies = 0;
     QPointer<QWidget> m_pressed;
 };

@@ -4,6 +4,9 @@
 
 #include <QSettings>
 
+#include <algorithm>
+#include <vector>
+
 namespace console {
 
 namespace {
@@ -113,6 +116,35 @@ QString rememberedScreen() {
 void rememberScreen(const QString& name) {
     modSettings::WriteStore(
         [&name](QSettings& store) { store.setValue(ConsoleSection + u'/' + ScreenKey, name); });
+}
+
+bool canTakePixels(const QImage& image) {
+    switch (image.format()) {
+    case QImage::Format_RGB32:
+    case QImage::Format_ARGB32:
+    case QImage::Format_ARGB32_Premultiplied:
+        return true;
+    default:
+        return false;
+    }
+}
+
+void takeNearest(const QImage& board, QImage& copy, const QRect& part) {
+    const QRect fill = part & copy.rect();
+    if (fill.isEmpty() || board.isNull())
+        return;
+    const double across = double(board.width()) / copy.width();
+    const double down = double(board.height()) / copy.height();
+    std::vector<int> columns(size_t(fill.width()));
+    for (int x = 0; x < fill.width(); ++x)
+        columns[size_t(x)] = std::min(board.width() - 1, int((fill.left() + x + 0.5) * across));
+    for (int y = fill.top(); y <= fill.bottom(); ++y) {
+        const int fromY = std::min(board.height() - 1, int((y + 0.5) * down));
+        const auto* from = reinterpret_cast<const QRgb*>(board.constScanLine(fromY));
+        auto* to = reinterpret_cast<QRgb*>(copy.scanLine(y)) + fill.left();
+        for (const int column : columns)
+            *to++ = from[column];
+    }
 }
 
 } // namespace console

@@ -4,6 +4,8 @@
 #include "scoreboard/GameState.h"
 #include "state/Types.h"
 
+#include <QImage>
+#include <QRect>
 #include <QString>
 #include <QStringList>
 
@@ -38,5 +40,11 @@ inline const QString ScreenKey = QStringLiteral("Screen");
 
 QString rememberedScreen();
 void rememberScreen(const QString& name);
+
+// Whether a window's image can lend its pixels to a copy: 32 bits a pixel, as a window's image is.
+bool canTakePixels(const QImage& image);
+// Fills the pixels of part in a smaller copy, each with the pixel of the board's image under its
+// centre: the same pixel whichever part it is filled with, and a fraction of the cost of smoothing.
+void takeNearest(const QImage& board, QImage& copy, const QRect& part);
 
 } // namespace console
