@@ -44,7 +44,7 @@ stop_all() {
         kill -KILL "$pid" 2>/dev/null || true
         wait "$pid" 2>/dev/null || true
     done
-    [[ -n ${ORCA_LOG:-} && -f $log ]] && cp "$log" "$ORCA_LOG"
+    if [[ -n ${ORCA_LOG:-} && -f $log ]]; then cp "$log" "$ORCA_LOG"; fi
 }
 trap stop_all EXIT
 
