@@ -13,6 +13,7 @@
 #include "state/modBasketball.h"
 #include "tests/support/ManualTime.h"
 #include "tests/support/ModalDriver.h"
+#include "tests/support/OnScreens.h"
 
 #include <QLabel>
 #include <QMessageBox>
@@ -478,15 +479,7 @@ void tst_Console::dialogs() {
 }
 
 int main(int argc, char** argv) {
-    QTemporaryDir folder;
-    QFile config(folder.filePath(QStringLiteral("screens.json")));
-    if (!config.open(QIODevice::WriteOnly) || config.write(Screens) < 0)
-        return 1;
-    config.close();
-    qputenv("QT_QPA_PLATFORM", "offscreen:configfile=" + config.fileName().toLocal8Bit());
-    QApplication app(argc, argv);
-    tst_Console test;
-    return QTest::qExec(&test, argc, argv);
+    return execOnScreens<tst_Console>(Screens, argc, argv);
 }
 
 #include "tst_console.moc"

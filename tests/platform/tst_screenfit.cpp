@@ -1,10 +1,8 @@
 #include "platform/ScreenFit.h"
+#include "tests/support/OnScreens.h"
 
-#include <QApplication>
 #include <QDialog>
-#include <QFile>
 #include <QScreen>
-#include <QTemporaryDir>
 #include <QTest>
 #include <qpa/qwindowsysteminterface.h>
 
@@ -135,15 +133,7 @@ void tst_ScreenFit::fittedWhereThePlacingEnds() {
 }
 
 int main(int argc, char** argv) {
-    QTemporaryDir folder;
-    QFile config(folder.filePath(QStringLiteral("screens.json")));
-    if (!config.open(QIODevice::WriteOnly) || config.write(Screens) < 0)
-        return 1;
-    config.close();
-    qputenv("QT_QPA_PLATFORM", "offscreen:configfile=" + config.fileName().toLocal8Bit());
-    QApplication app(argc, argv);
-    tst_ScreenFit test;
-    return QTest::qExec(&test, argc, argv);
+    return execOnScreens<tst_ScreenFit>(Screens, argc, argv);
 }
 
 #include "tst_screenfit.moc"

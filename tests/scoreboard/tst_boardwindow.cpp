@@ -10,6 +10,7 @@
 #include "tests/support/HeldKey.h"
 #include "tests/support/ManualTime.h"
 #include "tests/support/ModalDriver.h"
+#include "tests/support/OnScreens.h"
 
 #include <QAbstractButton>
 #include <QMessageBox>
@@ -459,15 +460,7 @@ void tst_BoardWindow::namesStayWithinTheBoard() {
 }
 
 int main(int argc, char** argv) {
-    QTemporaryDir folder;
-    QFile config(folder.filePath(QStringLiteral("screens.json")));
-    if (!config.open(QIODevice::WriteOnly) || config.write(Screens) < 0)
-        return 1;
-    config.close();
-    qputenv("QT_QPA_PLATFORM", "offscreen:configfile=" + config.fileName().toLocal8Bit());
-    QApplication app(argc, argv);
-    tst_BoardWindow test;
-    return QTest::qExec(&test, argc, argv);
+    return execOnScreens<tst_BoardWindow>(Screens, argc, argv);
 }
 
 #include "tst_boardwindow.moc"
