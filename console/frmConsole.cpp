@@ -329,6 +329,8 @@ void frmConsole::forwardKey(QKeyEvent* event) {
     QKeyEvent copy(event->type(), event->key(), event->modifiers(), event->nativeScanCode(),
                    event->nativeVirtualKey(), event->nativeModifiers(), event->text(), event->isAutoRepeat(),
                    event->count());
+    // The board tells a held key's repeats by their time stamps.
+    copy.setTimestamp(event->timestamp());
     QCoreApplication::sendEvent(target, &copy);
 }
 

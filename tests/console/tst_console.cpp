@@ -11,6 +11,7 @@
 #include "settings/SettingsStore.h"
 #include "settings/WindowPlace.h"
 #include "state/modBasketball.h"
+#include "tests/support/HeldKey.h"
 #include "tests/support/ManualTime.h"
 #include "tests/support/ModalDriver.h"
 #include "tests/support/OnScreens.h"
@@ -71,6 +72,8 @@ private Q_SLOTS:
     void operate_data();
     void operate();
     void f2Toggles();
+    void heldKey_data();
+    void heldKey();
     void placement_data();
     void placement();
     void dialogs_data();
@@ -368,6 +371,20 @@ void tst_Console::operate() {
             .arg(entry.isEmpty() ? QString() : QStringLiteral(" «%1»").arg(entry));
     };
     QTRY_COMPARE(now(), state);
+}
+
+void tst_Console::heldKey_data() {
+    QTest::addColumn<bool>("marked");
+    QTest::newRow("repeats marked") << true;
+    QTest::newRow("repeats unmarked") << false;
+}
+
+// A held command key runs once from the console too, however the window system hands on its repeats.
+void tst_Console::heldKey() {
+    QFETCH(bool, marked);
+    open();
+    holdKey(m_console->windowHandle(), modBasketball::StartStopClockKey, 5, marked);
+    QVERIFY(m_board->game().clockRunning);
 }
 
 void tst_Console::f2Toggles() {
