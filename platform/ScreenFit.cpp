@@ -30,6 +30,13 @@ bool isPlacedWindow(const QObject* object) {
 
 } // namespace
 
+QScreen* screenNamed(const QString& name) {
+    for (QScreen* screen : QGuiApplication::screens())
+        if (screen->name() == name)
+            return screen;
+    return nullptr;
+}
+
 QSize scaledWithin(QSize size, QSize area) {
     if (size.isEmpty() || area.isEmpty())
         return {};

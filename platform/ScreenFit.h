@@ -4,12 +4,17 @@
 #include <QObject>
 #include <QRect>
 #include <QSize>
+#include <QString>
 
+class QScreen;
 class QWidget;
 
 // Every window lies within a screen: whatever size it asks for, however large the screen's scale,
 // and wherever the window system first puts it.
 namespace ScreenFit {
+
+// The screen of that name, or nullptr when none is connected now.
+QScreen* screenNamed(const QString& name);
 
 // The largest size of the proportions of size that fits within area.
 QSize scaledWithin(QSize size, QSize area);

@@ -72,15 +72,6 @@ PolyLED* digit(QWidget* parent, ControlGroup<PolyLED>& group, double left, doubl
     return element;
 }
 
-// The number a score or period display shows; dark digits count for nothing.
-
-QScreen* screenNamed(const QString& name) {
-    for (QScreen* screen : QGuiApplication::screens())
-        if (screen->name() == name)
-            return screen;
-    return nullptr;
-}
-
 } // namespace
 
 frmScoreboard::frmScoreboard(QWidget* parent)
@@ -184,7 +175,7 @@ void frmScoreboard::placeWindow() {
     // The screen the board was last shown on, if it is still there; else the primary screen, as
     // a board that was never placed. A board never placed opens in proportion to its screen.
     const std::optional<modSettings::WindowPlace> place = modSettings::readWindowPlace();
-    QScreen* const last = place ? screenNamed(place->screen) : nullptr;
+    QScreen* const last = place ? ScreenFit::screenNamed(place->screen) : nullptr;
     if (last)
         setScreen(last);
     if (const QScreen* home = screen()) {

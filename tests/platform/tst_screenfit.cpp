@@ -15,13 +15,6 @@ const char* const Screens = R"({"screens": [
     {"name": "desk", "x": 0, "y": 0, "width": 1920, "height": 1080, "logicalDpi": 96},
     {"name": "laptop", "x": 1920, "y": 0, "width": 960, "height": 540, "logicalDpi": 96}]})";
 
-QScreen* screenNamed(const QString& name) {
-    for (QScreen* screen : QGuiApplication::screens())
-        if (screen->name() == name)
-            return screen;
-    return nullptr;
-}
-
 } // namespace
 
 // Windows within their screens: the board's first size, and every window as it is shown.
@@ -81,7 +74,7 @@ void tst_ScreenFit::windowsFitTheirScreen() {
     QFETCH(bool, dialog);
     QFETCH(bool, keepsProportions);
     QFETCH(bool, unchanged);
-    QScreen* const target = screenNamed(screen);
+    QScreen* const target = ScreenFit::screenNamed(screen);
     QVERIFY(target);
     const std::unique_ptr<QWidget> window(dialog ? new QDialog : new QWidget);
     if (keepsProportions)
@@ -118,7 +111,7 @@ void tst_ScreenFit::fittedWhereThePlacingEnds() {
     QFETCH(QRect, placed);
     QFETCH(bool, unchanged);
     QWidget window;
-    window.setScreen(screenNamed(QStringLiteral("desk")));
+    window.setScreen(ScreenFit::screenNamed(QStringLiteral("desk")));
     window.setGeometry(400, 300, 640, 480);
     window.show();
     QVERIFY(QTest::qWaitForWindowExposed(&window));
