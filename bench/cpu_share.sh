@@ -88,20 +88,8 @@ until HOME="$work/pulse" pactl info >/dev/null 2>&1; do
 done
 HOME="$work/pulse" pactl set-default-sink benchsink
 
-# Starts an X server at 1920x1080 and sets $display and $xpid.
-start_x() {
-    local fd_file=$work/display.$1
-    rm -f "$fd_file"
-    Xvfb -displayfd 1 -screen 0 1920x1080x24 -nolisten tcp >"$fd_file" 2>/dev/null &
-    xpid=$!
-    started+=("$xpid")
-    local tries=0
-    until [[ -s $fd_file ]]; do
-        ((++tries < 100)) || { echo "cpu_share: Xvfb did not start" >&2; exit 1; }
-        sleep 0.1
-    done
-    display=:$(head -n1 "$fd_file")
-}
+# start_x: an X server at 1920x1080, setting $display and $xpid.
+source "$root/bench/xvfb.sh"
 
 # The visible window of a process, waiting for it; a window other than $2 when given.
 window_of() {

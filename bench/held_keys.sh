@@ -27,15 +27,9 @@ stop_all() {
 }
 trap stop_all EXIT
 
-Xvfb -displayfd 1 -screen 0 1920x1080x24 -nolisten tcp >"$work/display" 2>/dev/null &
-started+=($!)
-tries=0
-until [[ -s $work/display ]]; do
-    ((++tries < 100)) || { echo "held_keys: Xvfb did not start" >&2; exit 1; }
-    sleep 0.1
-done
-DISPLAY=:$(head -n1 "$work/display")
-export DISPLAY
+source "$root/bench/xvfb.sh"
+start_x board
+export DISPLAY=$display
 openbox >/dev/null 2>&1 &
 started+=($!)
 xset q | grep -q 'auto repeat:  on' || { echo "held_keys: the X server does not repeat keys" >&2; exit 1; }
