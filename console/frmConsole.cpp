@@ -227,31 +227,20 @@ void frmConsole::createButtons(QHBoxLayout* row) {
 
     QGridLayout* rules = addGroup(row, tr("Game board"));
     const auto command = [game](Command c) { return [game, c] { game->dispatch(game::Action(c)); }; };
-    const auto gameKey = [&](int r, int c, const QString& name, const QString& caption, QKeySequence key,
-                             Command which) {
-        addKeyButton(rules, r, c, name, caption, key, command(which), true);
+    const auto gameKey = [&](int r, int c, const QString& name, const QString& caption, Command which) {
+        addKeyButton(rules, r, c, name, caption, GameBoard::keyOf(which), command(which), true);
     };
-    gameKey(0, 0, QStringLiteral("cmdHomeFoul"), tr("Home Foul"), QKeySequence(Qt::Key_F3),
-            Command::HomeFoul);
-    gameKey(0, 1, QStringLiteral("cmdVisitorFoul"), tr("Visitor Foul"), QKeySequence(Qt::Key_F4),
-            Command::VisitorFoul);
-    gameKey(1, 0, QStringLiteral("cmdHomeTimeout"), tr("Home Timeout"), QKeySequence(Qt::Key_F8),
-            Command::HomeTimeout);
-    gameKey(1, 1, QStringLiteral("cmdVisitorTimeout"), tr("Visitor Timeout"), QKeySequence(Qt::Key_F9),
-            Command::VisitorTimeout);
-    gameKey(2, 0, QStringLiteral("cmdShotFull"), tr("Shot Full"), QKeySequence(Qt::Key_F5),
-            Command::ShotClockFull);
-    gameKey(2, 1, QStringLiteral("cmdShotShort"), tr("Shot Short"), QKeySequence(Qt::Key_F6),
-            Command::ShotClockShort);
-    gameKey(3, 0, QStringLiteral("cmdShotStartStop"), tr("Shot Start / Stop"), QKeySequence(Qt::Key_F7),
-            Command::ShotClockStartStop);
-    gameKey(3, 1, QStringLiteral("cmdArrow"), tr("Arrow"), QKeySequence(Qt::Key_F12),
-            Command::PossessionArrow);
-    gameKey(4, 0, QStringLiteral("cmdNextPeriod"), tr("Next Period"), QKeySequence(Qt::Key_F10),
-            Command::NextPeriod);
-    gameKey(4, 1, QStringLiteral("cmdUndo"), tr("Undo"), QKeySequence(Qt::CTRL | Qt::Key_Z), Command::Undo);
-    gameKey(5, 1, QStringLiteral("cmdRedo"), tr("Redo"), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z),
-            Command::Redo);
+    gameKey(0, 0, QStringLiteral("cmdHomeFoul"), tr("Home Foul"), Command::HomeFoul);
+    gameKey(0, 1, QStringLiteral("cmdVisitorFoul"), tr("Visitor Foul"), Command::VisitorFoul);
+    gameKey(1, 0, QStringLiteral("cmdHomeTimeout"), tr("Home Timeout"), Command::HomeTimeout);
+    gameKey(1, 1, QStringLiteral("cmdVisitorTimeout"), tr("Visitor Timeout"), Command::VisitorTimeout);
+    gameKey(2, 0, QStringLiteral("cmdShotFull"), tr("Shot Full"), Command::ShotClockFull);
+    gameKey(2, 1, QStringLiteral("cmdShotShort"), tr("Shot Short"), Command::ShotClockShort);
+    gameKey(3, 0, QStringLiteral("cmdShotStartStop"), tr("Shot Start / Stop"), Command::ShotClockStartStop);
+    gameKey(3, 1, QStringLiteral("cmdArrow"), tr("Arrow"), Command::PossessionArrow);
+    gameKey(4, 0, QStringLiteral("cmdNextPeriod"), tr("Next Period"), Command::NextPeriod);
+    gameKey(4, 1, QStringLiteral("cmdUndo"), tr("Undo"), Command::Undo);
+    gameKey(5, 1, QStringLiteral("cmdRedo"), tr("Redo"), Command::Redo);
     addKeyButton(
         rules, 5, 0, QStringLiteral("cmdGameSettings"), tr("Game Settings"),
         QKeySequence(Qt::CTRL | Qt::Key_G), [board] { board->GameSettingsCommand(); }, false);

@@ -15,6 +15,7 @@
 #include <QShortcut>
 
 #include <algorithm>
+#include <array>
 
 using game::Action;
 using game::Command;
@@ -29,6 +30,25 @@ constexpr qint16 GameSlot = 0;
 constexpr qint32 CountDown = 0;
 constexpr qint64 UsPerTenth = 100'000;
 
+struct GameKey {
+    Command command;
+    QKeyCombination key;
+};
+
+constexpr std::array<GameKey, 11> GameKeys{{
+    {Command::HomeFoul, Qt::Key_F3},
+    {Command::VisitorFoul, Qt::Key_F4},
+    {Command::ShotClockFull, Qt::Key_F5},
+    {Command::ShotClockShort, Qt::Key_F6},
+    {Command::ShotClockStartStop, Qt::Key_F7},
+    {Command::HomeTimeout, Qt::Key_F8},
+    {Command::VisitorTimeout, Qt::Key_F9},
+    {Command::NextPeriod, Qt::Key_F10},
+    {Command::PossessionArrow, Qt::Key_F12},
+    {Command::Undo, Qt::CTRL | Qt::Key_Z},
+    {Command::Redo, Qt::CTRL | Qt::SHIFT | Qt::Key_Z},
+}};
+
 } // namespace
 
 GameBoard::GameBoard(frmScoreboard* board)
@@ -42,28 +62,24 @@ GameBoard::GameBoard(frmScoreboard* board)
     connectKeys();
 }
 
+QKeySequence GameBoard::keyOf(Command command) {
+    for (const GameKey& key : GameKeys)
+        if (key.command == command)
+            return QKeySequence(key.key);
+    return {};
+}
+
 void GameBoard::connectKeys() {
     // None of these keys types a character, so the letter commands and the digit entries never
     // see them. A key held down runs its command once: a held foul key must not count fouls.
-    const auto key = [this](QKeySequence sequence, auto slot) {
-        auto* shortcut = new QShortcut(sequence, &m_board);
+    for (const GameKey& key : GameKeys) {
+        auto* shortcut = new QShortcut(QKeySequence(key.key), &m_board);
         shortcut->setAutoRepeat(false);
         shortcut->setEnabled(active());
-        connect(shortcut, &QShortcut::activated, this, slot);
+        connect(shortcut, &QShortcut::activated, this,
+                [this, command = key.command] { dispatch(Action(command)); });
         m_gameKeys.append(shortcut);
-    };
-    const auto command = [this](Command c) { return [this, c] { dispatch(Action(c)); }; };
-    key(QKeySequence(Qt::Key_F3), command(Command::HomeFoul));
-    key(QKeySequence(Qt::Key_F4), command(Command::VisitorFoul));
-    key(QKeySequence(Qt::Key_F5), command(Command::ShotClockFull));
-    key(QKeySequence(Qt::Key_F6), command(Command::ShotClockShort));
-    key(QKeySequence(Qt::Key_F7), command(Command::ShotClockStartStop));
-    key(QKeySequence(Qt::Key_F8), command(Command::HomeTimeout));
-    key(QKeySequence(Qt::Key_F9), command(Command::VisitorTimeout));
-    key(QKeySequence(Qt::Key_F10), command(Command::NextPeriod));
-    key(QKeySequence(Qt::Key_F12), command(Command::PossessionArrow));
-    key(QKeySequence(Qt::CTRL | Qt::Key_Z), command(Command::Undo));
-    key(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), command(Command::Redo));
+    }
 }
 
 void GameBoard::applySettings(const game::GameSettings& settings) {

@@ -11,6 +11,7 @@
 #include "state/Currency.h"
 
 #include <QHash>
+#include <QKeySequence>
 #include <QObject>
 #include <QPointer>
 
@@ -35,6 +36,10 @@ public:
     static constexpr qint16 TimeoutSlot = 2;
 
     explicit GameBoard(frmScoreboard* board);
+
+    // The key of a game command, none of which types a character: on the board and on the
+    // operator's console alike. An empty sequence for a command no key runs.
+    static QKeySequence keyOf(game::Command command);
 
     bool active() const { return m_settings.layout == game::Layout::Game; }
     const game::Game& game() const { return m_game; }
