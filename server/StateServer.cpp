@@ -140,20 +140,39 @@ QString StateServer::remoteUrl(const QString& host) const {
 
 void StateServer::setState(const BoardState& state) {
     m_state = state;
+    m_stateAtMs = m_nowMs();
     m_body = stateBody(m_state);
     if (changedBeyondTime(m_sent, m_state))
         sendState();
     updateTimers();
 }
 
+QByteArray StateServer::bodyNow() const {
+    const qint64 elapsedMs = m_nowMs() - m_stateAtMs;
+    if (elapsedMs <= 0 || !anyClockRuns(m_state))
+        return m_body;
+    // Pages draw a running clock from the remaining time at the message's monotonic time, so an older
+    // state is sent as it stands now.
+    BoardState now = m_state;
+    now.monotonicMs += elapsedMs;
+    for (ClockState* clock : {&now.gameClock, &now.shotClock}) {
+        if (clock->running)
+            clock->remaining =
+                std::max(Currency(), clock->remaining -
+                                         Currency::fromTicks(elapsedMs * (Currency::TicksPerSecond / 1000)));
+    }
+    return stateBody(now);
+}
+
 void StateServer::sendState() {
     m_sent = m_state;
+    const QByteArray body = bodyNow();
     // A copy, since a client can be dropped while the state goes out.
     std::vector<QWebSocket*> sockets;
     for (const Client& client : m_clients)
         sockets.push_back(client.socket.get());
     for (QWebSocket* socket : sockets)
-        send(socket, m_body);
+        send(socket, body);
 }
 
 QHttpServerResponse StateServer::command(const QHttpServerRequest& request) {
@@ -208,7 +227,7 @@ void StateServer::acceptClients() {
         connect(raw, &QWebSocket::disconnected, this, [this, raw] { drop(raw); });
         const QString token = QUrlQuery(raw->requestUrl()).queryItemValue(QStringLiteral("token"));
         m_clients.push_back(Client{std::move(socket), token, CommandBucket(m_nowMs()), 0});
-        send(raw, m_body);
+        send(raw, bodyNow());
     }
     updateTimers();
 }

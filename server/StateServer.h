@@ -76,6 +76,8 @@ private:
     QHttpServerResponse pair(const QHttpServerRequest& request) const;
     void acceptClients();
     void receive(QWebSocket* socket, const QString& message);
+    // The state with its running clocks moved on to now, as the board would read it.
+    QByteArray bodyNow() const;
     void sendState();
     void send(QWebSocket* socket, const QByteArray& body);
     void drop(QWebSocket* socket);
@@ -90,6 +92,8 @@ private:
     QTimer* m_drain;
     quint16 m_port = 0;
     BoardState m_state;
+    // When the state was set, on this server's clock.
+    qint64 m_stateAtMs = 0;
     BoardState m_sent;
     QByteArray m_body;
     std::vector<Client> m_clients;

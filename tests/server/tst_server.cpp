@@ -118,6 +118,7 @@ private slots:
     void pairAnswers_data();
     void pairAnswers();
     void webSocketSendsOnlyChanges();
+    void webSocketGetsRunningClocksAsTheyStand();
     void webSocketRefusesWrites_data();
     void webSocketRefusesWrites();
     void webSocketWriterIsSlowedDown_data();
@@ -422,7 +423,7 @@ void TestServer::pairAnswers() {
 }
 
 void TestServer::webSocketSendsOnlyChanges() {
-    StateServer server;
+    StateServer server(m_time);
     Client client(startServer(server), u"/ws"_qs);
     QTRY_COMPARE(client.received.size(), 1);
     QCOMPARE(parsedObject(client.received[0]), server::stateJson(sampleState()));
@@ -441,6 +442,19 @@ void TestServer::webSocketSendsOnlyChanges() {
 
     client.socket.close();
     QTRY_COMPARE(server.clientCount(), 0);
+}
+
+// A client that comes while a clock runs gets it as it stands then, not as it was last set.
+void TestServer::webSocketGetsRunningClocksAsTheyStand() {
+    StateServer server(m_time);
+    const quint16 port = startServer(server);
+    m_now += 700;
+    Client client(port, u"/ws"_qs);
+    QTRY_COMPARE(client.received.size(), 1);
+    BoardState expected = sampleState();
+    expected.monotonicMs += 700;
+    expected.gameClock.remaining = Currency::fromTicks(42'500);
+    QCOMPARE(parsedObject(client.received[0]), server::stateJson(expected));
 }
 
 void TestServer::webSocketRefusesWrites_data() {
