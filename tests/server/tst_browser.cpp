@@ -1,6 +1,9 @@
+#include "clock/ClockText.h"
+#include "game/ShotClock.h"
 #include "server/StateServer.h"
 #include "tests/support/Devtools.h"
 
+#include <QJsonArray>
 #include <QRegularExpression>
 #include <QTest>
 
@@ -32,6 +35,19 @@ QString shownText(const QString& id) {
         .arg(id);
 }
 
+// The game clock's text as its display reads, dark digits left out.
+QString boardClockText(Currency value) {
+    const ClockFace face = modCount::clockFace(value);
+    QString text;
+    for (int i = 0; i < 4; ++i) {
+        if (face.digits.at(std::size_t(i)) >= 0)
+            text += QString::number(face.digits.at(std::size_t(i)));
+        if (i == 1)
+            text += face.colon ? u':' : u'.';
+    }
+    return text;
+}
+
 } // namespace
 
 // The pages in a real browser against a server this test feeds; one Chromium for them all.
@@ -42,6 +58,8 @@ private slots:
     void initTestCase();
     void cleanupTestCase();
     void init();
+    void pagesWriteClocksAsTheBoard_data();
+    void pagesWriteClocksAsTheBoard();
     void overlayShowsAChangedScore();
     void overlayDrawsARunningClockItself();
     void boardShowsItsLayout_data();
@@ -84,6 +102,44 @@ void TestBrowser::cleanupTestCase() {
 void TestBrowser::init() {
     m_server->setState(gameState());
     m_requested.clear();
+}
+
+void TestBrowser::pagesWriteClocksAsTheBoard_data() {
+    QTest::addColumn<QString>("function");
+    QTest::addColumn<int>("fromMs");
+    QTest::addColumn<int>("toMs");
+    QTest::addColumn<int>("stepMs");
+    QTest::newRow("game clock, tenths") << "clockText" << 0 << 61'000 << 10;
+    QTest::newRow("game clock, minutes") << "clockText" << 59'000 << 6'010'000 << 300;
+    QTest::newRow("shot clock") << "shotClockText" << 0 << 35'000 << 10;
+}
+
+// The pages' script counts running clocks down itself; every text it writes is the board's.
+void TestBrowser::pagesWriteClocksAsTheBoard() {
+    QFETCH(QString, function);
+    QFETCH(int, fromMs);
+    QFETCH(int, toMs);
+    QFETCH(int, stepMs);
+    QVERIFY(m_browser->navigate(address(u"/overlay"_qs)));
+    const QJsonArray texts =
+        m_browser
+            ->evaluate(QStringLiteral(
+                           "(() => { const t = []; for (let ms = %1; ms <= %2; ms += %3) t.push(Live.%4(ms));"
+                           " return t; })()")
+                           .arg(fromMs)
+                           .arg(toMs)
+                           .arg(stepMs)
+                           .arg(function))
+            .toArray();
+    QCOMPARE(texts.size(), (toMs - fromMs) / stepMs + 1);
+    for (int i = 0; i < texts.size(); ++i) {
+        const Currency value =
+            Currency::fromTicks(qint64(fromMs + i * stepMs) * (Currency::TicksPerSecond / 1000));
+        const QString board = function == u"clockText" ? boardClockText(value) : game::shotClockText(value);
+        QVERIFY2(texts.at(i).toString() == board, qPrintable(QStringLiteral("%1 ms: page %2, board %3")
+                                                                 .arg(fromMs + i * stepMs)
+                                                                 .arg(texts.at(i).toString(), board)));
+    }
 }
 
 void TestBrowser::overlayShowsAChangedScore() {
