@@ -25,8 +25,13 @@ namespace server {
 // /api/state answers the board's state as JSON, /api/state/rows the same as a row in an array; a
 // WebSocket on /ws gets the whole state on connect and again on each change. Writes (POST
 // /api/command, or a frame on /ws) need the token of a paired remote (POST /api/pair trades the
-// console's code for it) and are slowed to CommandBucket::PerSecond per client. Qt's HTTP server is
-// a technology preview in Qt 6.4, so the rest of the program knows only this class.
+// console's code for it) and are slowed to CommandBucket::PerSecond per client; an accepted command
+// is answered at once and carried out in its turn. Qt's HTTP server is a technology preview in Qt 6.4,
+// so the rest of the program knows only this class.
+//
+// It runs on the thread it lives in, the board's: each answer is a prebuilt byte array or a small JSON
+// build, every client's work per message is bounded, and a slow reader is dropped, not waited for.
+// HTTP and the WebSocket share one port, so a page can open ws://its-own-host/ws.
 class StateServer : public QObject {
     Q_OBJECT
 public:
