@@ -3,6 +3,9 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 
+#include <algorithm>
+#include <cstdlib>
+
 namespace server {
 
 namespace {
@@ -17,6 +20,7 @@ QJsonObject teamJson(const BoardState& state, int team) {
 QJsonObject clockJson(const ClockState& clock) {
     return {{QStringLiteral("running"), clock.running},
             {QStringLiteral("remainingTenths"), clock.remaining.ticks() / Currency::TicksPerTenth},
+            {QStringLiteral("remainingMs"), clock.remaining.ticks() / (Currency::TicksPerSecond / 1000)},
             {QStringLiteral("shown"), clock.shown}};
 }
 
@@ -32,13 +36,43 @@ QString possessionName(Possession possession) {
     return QStringLiteral("none");
 }
 
+QJsonObject colorsJson(const BoardColors& colors) {
+    return {{QStringLiteral("form"), colors.form},     {QStringLiteral("led"), colors.led},
+            {QStringLiteral("time"), colors.time},     {QStringLiteral("score"), colors.score},
+            {QStringLiteral("period"), colors.period}, {QStringLiteral("border"), colors.border},
+            {QStringLiteral("home"), colors.home},     {QStringLiteral("visitor"), colors.visitor}};
+}
+
+// A clock running before and after that counted down as time passed, as it was before.
+ClockState untimed(const ClockState& before, const ClockState& after, qint64 elapsedMs) {
+    if (!before.running || !after.running)
+        return after;
+    const Currency expected = std::max(
+        Currency(), before.remaining - Currency::fromTicks(elapsedMs * (Currency::TicksPerSecond / 1000)));
+    const qint64 apart = (after.remaining - expected).ticks();
+    return std::abs(apart) <= Currency::TicksPerTenth ? before : after;
+}
+
 } // namespace
+
+bool changedBeyondTime(const BoardState& before, const BoardState& after) {
+    BoardState moved = after;
+    const qint64 elapsedMs = after.monotonicMs - before.monotonicMs;
+    moved.gameClock = untimed(before.gameClock, after.gameClock, elapsedMs);
+    moved.shotClock = untimed(before.shotClock, after.shotClock, elapsedMs);
+    moved.monotonicMs = before.monotonicMs;
+    return !(moved == before);
+}
 
 QJsonObject stateJson(const BoardState& state) {
     const QJsonObject lamps{{QStringLiteral("homeBonus"), state.bonus[0]},
                             {QStringLiteral("visitorBonus"), state.bonus[1]},
                             {QStringLiteral("possession"), possessionName(state.possession)}};
-    return {{QStringLiteral("home"), teamJson(state, 0)},
+    return {{QStringLiteral("layout"),
+             state.layout == Layout::Game ? QStringLiteral("game") : QStringLiteral("standard")},
+            {QStringLiteral("title"), state.title},
+            {QStringLiteral("colors"), colorsJson(state.colors)},
+            {QStringLiteral("home"), teamJson(state, 0)},
             {QStringLiteral("visitor"), teamJson(state, 1)},
             {QStringLiteral("period"), state.period},
             {QStringLiteral("periodShown"), state.periodShown},
@@ -69,8 +103,9 @@ QByteArray stateRowsBody(const BoardState& state) {
     const QJsonObject lamps = nested.value(QLatin1StringView("lamps")).toObject();
     for (auto it = lamps.begin(); it != lamps.end(); ++it)
         row.insert(it.key(), it.value());
-    row.insert(QStringLiteral("period"), state.period);
-    row.insert(QStringLiteral("periodShown"), state.periodShown);
+    for (const QString& key : {QStringLiteral("layout"), QStringLiteral("title"), QStringLiteral("period"),
+                               QStringLiteral("periodShown")})
+        row.insert(key, nested.value(key));
     return QJsonDocument(QJsonArray{row}).toJson(QJsonDocument::Compact);
 }
 

@@ -22,8 +22,22 @@ struct ClockState {
 
 enum class Possession { None, Home, Visitor };
 
+// Standard shows the title, names, scores, period, game clock and the lamps; Game adds the shot clock,
+// fouls, timeouts and the period's overtime text.
+enum class Layout { Standard, Game };
+
+// The board's colours as "#rrggbb": form is the window's background, led the digits' background,
+// time, score and period the digits' colours, border the frame's, home and visitor the team names'.
+struct BoardColors {
+    QString form, led, time, score, period, border, home, visitor;
+    bool operator==(const BoardColors&) const = default;
+};
+
 // What the board shows, in plain values the board fills in; no window is needed to build it.
 struct BoardState {
+    Layout layout = Layout::Standard;
+    QString title;
+    BoardColors colors;
     std::array<QString, 2> names;
     std::array<int, 2> scores{};
     std::array<int, 2> fouls{};
@@ -40,8 +54,14 @@ struct BoardState {
     bool operator==(const BoardState&) const = default;
 };
 
+// Whether after differs from before by more than time passing: a clock running in both whose
+// remaining time moved on with the monotonic time (to a tenth) has not changed, and neither has its
+// shown text. Any other difference is a change.
+bool changedBeyondTime(const BoardState& before, const BoardState& after);
+
 // The state as the server sends it: teams as "home" and "visitor", clocks with their remaining time
-// in whole tenths (rounded down, as the displays count), lamps together.
+// in whole tenths (rounded down, as the displays count) and in milliseconds (for pages that draw a
+// running clock themselves), lamps together.
 QJsonObject stateJson(const BoardState& state);
 QByteArray stateBody(const BoardState& state);
 // The same as one flat row in a JSON array ("homeScore", "gameClock" the text shown, ...), for video
