@@ -21,7 +21,8 @@ QJsonObject clockJson(const ClockState& clock) {
     return {{QStringLiteral("running"), clock.running},
             {QStringLiteral("remainingTenths"), clock.remaining.ticks() / Currency::TicksPerTenth},
             {QStringLiteral("remainingMs"), clock.remaining.ticks() / (Currency::TicksPerSecond / 1000)},
-            {QStringLiteral("shown"), clock.shown}};
+            {QStringLiteral("shown"), clock.shown},
+            {QStringLiteral("timeOfDay"), clock.timeOfDay}};
 }
 
 QString possessionName(Possession possession) {

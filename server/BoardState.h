@@ -17,6 +17,8 @@ struct ClockState {
     Currency remaining;
     // What its display shows, which need not be the remaining time (the time of day, a dark clock).
     QString shown;
+    // The display shows the time of day: pages show shown, whatever the clock does.
+    bool timeOfDay = false;
     bool operator==(const ClockState&) const = default;
 };
 

@@ -52,7 +52,7 @@ const Live = (() => {
     }
     text(now) {
       if (!this.clock) return "";
-      if (!this.clock.running) return this.clock.shown;
+      if (!this.clock.running || this.clock.timeOfDay) return this.clock.shown;
       return this.format(Math.max(0, this.clock.remainingMs - (now - this.at)));
     }
   }
