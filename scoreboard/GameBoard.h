@@ -45,6 +45,8 @@ public:
     const game::Game& game() const { return m_game; }
     const game::GameSettings& settings() const { return m_settings; }
     bool timeoutRunning() const { return m_timeoutRunning; }
+    // What the shot clock's display shows ("24", "4.9"; the timeout's countdown during one).
+    const QString& shotFace() const { return m_shotFace; }
     // Why the latest command did nothing; empty once one is done.
     const QString& refusal() const { return m_refusal; }
 

@@ -498,8 +498,10 @@ void frmScoreboard::OptionsCommand() {
 void frmScoreboard::GameSettingsCommand() {
     // What was confirmed holds for this session even when the store could not keep it.
     game::GameSettings chosen;
-    if (frmGameSettings::showModal(operatorWindow(), chosen))
+    if (frmGameSettings::showModal(operatorWindow(), chosen)) {
         m_gameBoard->applySettings(chosen);
+        Q_EMIT gameSettingsChosen(chosen);
+    }
 }
 
 QWidget* frmScoreboard::operatorWindow() {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "game/GameSettings.h"
 #include "platform/ControlGroup.h"
 #include "platform/FocusRing.h"
 #include "platform/Image.h"
@@ -126,6 +127,8 @@ Q_SIGNALS:
     void helpRequested();
     // F2: the operator's console shown or hidden.
     void consoleRequested();
+    // The operator confirmed the game settings, which the board has taken up.
+    void gameSettingsChosen(const game::GameSettings& settings);
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
