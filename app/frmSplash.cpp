@@ -1,9 +1,11 @@
 #include "app/frmSplash.h"
 
 #include "app/frmHelp.h"
+#include "console/RemotePanel.h"
 #include "console/frmConsole.h"
 #include "platform/Label.h"
 #include "platform/TwipsLayout.h"
+#include "remote/BoardLink.h"
 #include "scoreboard/frmScoreboard.h"
 #include "settings/BuzzerFileCheck.h"
 #include "settings/SettingsStore.h"
@@ -23,6 +25,8 @@ namespace {
 
 QPointer<frmScoreboard> board;
 QPointer<frmConsole> desk;
+std::optional<quint16> commandLinePort;
+QPointer<remote::BoardLink> served;
 
 constexpr double DesignWidth = 6240;
 constexpr double OuterHeight = 3240;
@@ -144,6 +148,9 @@ frmScoreboard* frmSplash::GoScore() {
                 [] { linkHelp(frmHelp::showHelp(board ? board->operatorWindow() : nullptr)); });
         // The help may have been opened from the splash.
         linkHelp(frmHelp::instance());
+        served = new remote::BoardLink(board);
+        if (commandLinePort)
+            served->serveOnPort(*commandLinePort);
     }
     board->show();
     if (!desk)
@@ -160,12 +167,18 @@ frmConsole* frmSplash::console() {
     return desk;
 }
 
+void frmSplash::setServePort(std::optional<quint16> port) {
+    commandLinePort = port;
+}
+
 void frmSplash::openConsole() {
     // The console lives as long as the board does; it opens by itself only where it has a screen
     // of its own, and F2 shows it anywhere.
     desk = new frmConsole(board);
     connect(board, &frmScoreboard::consoleRequested, desk, &frmConsole::toggle);
     board->setOperatorDesk([] { return desk ? desk->dialogOwner() : nullptr; });
+    if (served)
+        desk->addOperatorPanel(new RemotePanel(served, desk));
     if (QGuiApplication::screens().size() > 1)
         desk->showOnOperatorScreen();
 }
