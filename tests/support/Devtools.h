@@ -29,6 +29,8 @@ public:
             const QJsonObject message = QJsonDocument::fromJson(text.toUtf8()).object();
             if (message.contains(u"id"))
                 m_replies.insert(message.value(u"id").toInt(), message);
+            else if (m_onEvent)
+                m_onEvent(message.value(u"method").toString(), message.value(u"params").toObject());
         });
         m_process.setProgram(QString::fromLatin1(Browser));
         m_process.setArguments({u"--headless=new"_qs, u"--remote-debugging-port=0"_qs,
@@ -57,6 +59,11 @@ public:
     Devtools(const Devtools&) = delete;
     Devtools& operator=(const Devtools&) = delete;
 
+    // Hears the page's events (a binding called, a console message) as they come.
+    void onEvent(std::function<void(const QString& method, const QJsonObject& params)> handler) {
+        m_onEvent = std::move(handler);
+    }
+
     bool isReady() const { return m_socket.state() == QAbstractSocket::ConnectedState; }
 
     // Opens the address and waits until the page has loaded.
@@ -84,6 +91,19 @@ public:
         return file.open(QIODevice::WriteOnly) &&
                file.write(QByteArray::fromBase64(
                    answer.value(u"result").toObject().value(u"data").toString().toLatin1())) > 0;
+    }
+
+    // Sends a command and waits for its answer: {"result": ...} or {"error": ...}.
+    QJsonObject call(const QString& method, const QJsonObject& params) {
+        if (!isReady())
+            return {{u"error"_qs, u"no browser"_qs}};
+        const int id = ++m_lastId;
+        m_socket.sendTextMessage(QString::fromUtf8(
+            QJsonDocument(QJsonObject{{u"id"_qs, id}, {u"method"_qs, method}, {u"params"_qs, params}})
+                .toJson(QJsonDocument::Compact)));
+        if (!waitFor([&] { return m_replies.contains(id) || !isReady(); }))
+            return {{u"error"_qs, u"no answer"_qs}};
+        return m_replies.take(id);
     }
 
 private:
@@ -131,23 +151,11 @@ private:
         return QJsonDocument::fromJson(reply->readAll());
     }
 
-    // Sends a command and waits for its answer: {"result": ...} or {"error": ...}.
-    QJsonObject call(const QString& method, const QJsonObject& params) {
-        if (!isReady())
-            return {{u"error"_qs, u"no browser"_qs}};
-        const int id = ++m_lastId;
-        m_socket.sendTextMessage(QString::fromUtf8(
-            QJsonDocument(QJsonObject{{u"id"_qs, id}, {u"method"_qs, method}, {u"params"_qs, params}})
-                .toJson(QJsonDocument::Compact)));
-        if (!waitFor([&] { return m_replies.contains(id) || !isReady(); }))
-            return {{u"error"_qs, u"no answer"_qs}};
-        return m_replies.take(id);
-    }
-
     QTemporaryDir m_profile;
     QProcess m_process;
     QNetworkAccessManager m_network;
     QWebSocket m_socket;
     QHash<int, QJsonObject> m_replies;
     int m_lastId = 0;
+    std::function<void(const QString&, const QJsonObject&)> m_onEvent;
 };
