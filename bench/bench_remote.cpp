@@ -6,6 +6,9 @@
 //                     it: median, 99th percentile and worst, in ms. The page reports each change of
 //                     its home score through a DevTools binding, so the figure includes the way back
 //                     from Chromium: it is an upper bound.
+//   bench_remote --flood [SECONDS]
+//                     the same with one client that sends frames as fast as it can (malformed ones,
+//                     then unpaired commands, as a hostile page would).
 //   bench_remote --clients [CLIENTS [SECONDS]]
 //                     the game clock in the tenths form for SECONDS (20 by default) with no client,
 //                     then with CLIENTS WebSocket clients (50 by default) in a process of their own
@@ -94,12 +97,13 @@ void runClock(frmScoreboard& board, int seconds, const char* label) {
     std::printf("%s: CPU %.1f ms per second of game\n", label, cpu / wall * 1000);
 }
 
-int clients(frmScoreboard& board, quint16 port, int count, int seconds) {
+int clients(frmScoreboard& board, quint16 port, int count, int seconds, bool flood) {
     runClock(board, seconds, "no client");
     QProcess readers;
     readers.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     readers.start(QCoreApplication::applicationFilePath(),
-                  {QStringLiteral("--readers"), QString::number(port), QString::number(count)});
+                  {flood ? QStringLiteral("--flooder") : QStringLiteral("--readers"), QString::number(port),
+                   QString::number(count)});
     if (!readers.waitForStarted())
         return 1;
     remote::BoardLink* link = board.findChild<remote::BoardLink*>();
@@ -110,6 +114,26 @@ int clients(frmScoreboard& board, quint16 port, int count, int seconds) {
     readers.kill();
     readers.waitForFinished();
     return 0;
+}
+
+// A client of its own process that sends frames as fast as its socket takes them, until killed.
+int flooder(quint16 port) {
+    QWebSocket socket;
+    qint64 sent = 0;
+    QTimer burst;
+    burst.setInterval(0);
+    QObject::connect(&burst, &QTimer::timeout, &socket, [&] {
+        if (socket.bytesToWrite() > 1 << 20)
+            return;
+        for (int i = 0; i < 200; ++i, ++sent)
+            socket.sendTextMessage(sent % 2 ? QStringLiteral(R"({"command": "addHomeScore", "value": 2})")
+                                            : QStringLiteral("{not json"));
+    });
+    QObject::connect(&socket, &QWebSocket::connected, &burst, qOverload<>(&QTimer::start));
+    socket.open(QUrl(QStringLiteral("ws://127.0.0.1:%1/ws").arg(port)));
+    const int code = QCoreApplication::exec();
+    std::fprintf(stderr, "frames sent: %lld\n", sent);
+    return code;
 }
 
 // The clients' own process: count WebSockets that read /ws until killed.
@@ -176,6 +200,10 @@ int main(int argc, char** argv) {
             list << QString::fromLocal8Bit(argv[i]);
         return list;
     }();
+    if (arguments.value(1) == u"--flooder") {
+        QCoreApplication app(argc, argv);
+        return flooder(quint16(arguments.value(2).toUInt()));
+    }
     if (arguments.value(1) == u"--readers") {
         QCoreApplication app(argc, argv);
         return readers(quint16(arguments.value(2).toUInt()), arguments.value(3).toInt());
@@ -200,8 +228,10 @@ int main(int argc, char** argv) {
         return 1;
     waitMs(500);
     const bool latencyMode = arguments.value(1) == u"--latency";
+    if (arguments.value(1) == u"--flood")
+        return clients(board, link->port(), 1, arguments.size() > 2 ? arguments[2].toInt() : 20, true);
     if (latencyMode || arguments.value(1) != u"--clients")
         return latency(board, link->port(), arguments.size() > 2 ? arguments[2].toInt() : 200);
     return clients(board, link->port(), arguments.size() > 2 ? arguments[2].toInt() : 50,
-                   arguments.size() > 3 ? arguments[3].toInt() : 20);
+                   arguments.size() > 3 ? arguments[3].toInt() : 20, false);
 }

@@ -113,7 +113,7 @@ void StateServer::addRoutes() {
                       [page] { return QHttpServerResponse(QByteArray(page.type), resource(page.resource)); });
     }
     m_http->route(QStringLiteral("/api/state"), QHttpServerRequest::Method::Get,
-                  [this] { return QHttpServerResponse(QByteArrayLiteral("application/json"), m_body); });
+                  [this] { return QHttpServerResponse(QByteArrayLiteral("application/json"), bodyNow()); });
     m_http->route(QStringLiteral("/api/state/rows"), QHttpServerRequest::Method::Get, [this] {
         return QHttpServerResponse(QByteArrayLiteral("application/json"), stateRowsBody(m_state));
     });
