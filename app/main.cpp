@@ -1,10 +1,14 @@
 #include "app/frmSplash.h"
+#include "journal/Journal.h"
 #include "platform/ScreenFit.h"
 #include "scoreboard/BoardAccessibility.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QIcon>
+
+#include <cstdio>
+#include <cstdlib>
 
 namespace {
 
@@ -29,11 +33,24 @@ void answerCommandLine(int argc, char* argv[]) {
                                   QStringLiteral("Displays help on commandline options."));
     parser.addOption(help);
     const QCommandLineOption version = parser.addVersionOption();
+    const QCommandLineOption exportRecord(
+        QStringLiteral("export"),
+        QStringLiteral(
+            "Writes the record of the latest game to FILE (CSV for a .csv name, else JSON) and exits."),
+        QStringLiteral("FILE"));
+    parser.addOption(exportRecord);
     static_cast<void>(parser.parse(QCoreApplication::arguments()));
     if (parser.isSet(help))
         parser.showHelp();
     if (parser.isSet(version))
         parser.showVersion();
+    if (parser.isSet(exportRecord)) {
+        const QString problem = journal::exportRecord(journal::latestJournal(journal::journalFolder()),
+                                                      parser.value(exportRecord));
+        if (!problem.isEmpty())
+            std::fprintf(stderr, "%s\n", qPrintable(problem));
+        std::exit(problem.isEmpty() ? EXIT_SUCCESS : EXIT_FAILURE);
+    }
 }
 
 } // namespace

@@ -71,7 +71,9 @@ frmConsole::frmConsole(frmScoreboard* board)
       lblCapsLock(infoLine(this, QStringLiteral("lblCapsLock"))),
       lblBuzzer(infoLine(this, QStringLiteral("lblBuzzer"))),
       lblGameSettings(infoLine(this, QStringLiteral("lblGameSettings"))),
-      lblRefusal(infoLine(this, QStringLiteral("lblRefusal"))), m_board(board),
+      lblRefusal(infoLine(this, QStringLiteral("lblRefusal"))),
+      lblJournal(infoLine(this, QStringLiteral("lblJournal"))),
+      cmdExport(new QPushButton(tr("Export the game..."), this)), m_board(board),
       m_mirror(new BoardMirror(board, this)), m_buzzerCheck(new BuzzerFileCheck(this)) {
     setWindowTitle(QStringLiteral("Courtvane Console"));
     setAttribute(Qt::WA_DeleteOnClose);
@@ -102,6 +104,9 @@ frmConsole::frmConsole(frmScoreboard* board)
     form->addRow(tr("Buzzer file:"), lblBuzzer);
     form->addRow(tr("Game settings:"), lblGameSettings);
     form->addRow(tr("Last refusal:"), lblRefusal);
+    form->addRow(tr("Journal:"), lblJournal);
+    cmdExport->setObjectName(QStringLiteral("cmdExport"));
+    form->addRow(cmdExport);
     top->addWidget(facts, 1, Qt::AlignTop);
     root->addLayout(top, 1);
     auto* commands = new QHBoxLayout;

@@ -11,6 +11,7 @@ namespace {
 const QString LayoutKey = QStringLiteral("Layout");
 const QString RulesKey = QStringLiteral("Rules");
 const QString HornFileKey = QStringLiteral("HornFile");
+const QString JournalKey = QStringLiteral("Journal");
 
 QString presetText(RulesPreset preset) {
     switch (preset) {
@@ -41,6 +42,7 @@ GameSettings readGameSettings(const StoreLookup& lookup) {
     s.rules = presetRules(s.preset);
     if (const std::optional<QString> horn = lookup(HornFileKey))
         s.hornFile = *horn;
+    s.journal = lookup(JournalKey) == u"true"_qs;
     if (s.preset != RulesPreset::Custom)
         return s;
     // Read in order, each checked against those before it; a figure that only fits the preset's value
@@ -66,6 +68,7 @@ QList<QPair<QString, QString>> writeGameSettings(const GameSettings& settings) {
     for (Figure f : allFigures())
         keys.append({figureName(f), figureText(settings.rules, f)});
     keys.append({HornFileKey, settings.hornFile});
+    keys.append({JournalKey, settings.journal ? u"true"_qs : u"false"_qs});
     return keys;
 }
 

@@ -26,11 +26,13 @@ struct GameSettings {
     RulesPreset preset = RulesPreset::Fiba;
     GameRules rules = fibaRules();
     QString hornFile = defaultHornFile();
+    // The Standard board writes a journal of the game only when asked; the Game board always does.
+    bool journal = false;
     bool operator==(const GameSettings&) const = default;
 };
 
 // The store's section for these keys: Layout (Standard or Game), Rules (FIBA, NFHS or Custom), then
-// one key per figure named by figureName, in the text form of figureText, and HornFile.
+// one key per figure named by figureName, in the text form of figureText, HornFile and Journal.
 inline const QString GameSettingsSection = QStringLiteral("GameSettings");
 
 // The stored text of a key in that section, or nothing when the key is absent.

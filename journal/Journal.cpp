@@ -1,5 +1,8 @@
 #include "journal/Journal.h"
 
+#include "journal/Record.h"
+
+#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QStandardPaths>
@@ -30,6 +33,20 @@ QString latestJournal(const QString& folder) {
     const QStringList finished =
         QDir(folder).entryList({QStringLiteral("game-*.journal")}, QDir::Files, QDir::Name);
     return finished.isEmpty() ? QString() : folder + u'/' + finished.last();
+}
+
+QString exportRecord(const QString& journalPath, const QString& fileName) {
+    if (journalPath.isEmpty())
+        return QCoreApplication::translate("journal", "There is no game to export: no journal was found.");
+    const ReadResult read = readJournalFile(journalPath);
+    if (!read.readable)
+        return read.dropped;
+    QFile out(fileName);
+    if (!out.open(QIODevice::WriteOnly | QIODevice::Truncate) ||
+        out.write(record(read.events, fileName)) < 0 || !out.flush())
+        return QCoreApplication::translate("journal", "Cannot write %1: %2")
+            .arg(QDir::toNativeSeparators(fileName), out.errorString());
+    return {};
 }
 
 Journal::Journal(const QString& folder, JournalWriter::MonotonicMs monotonic, WallTime wall, QObject* parent)

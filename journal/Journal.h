@@ -19,6 +19,10 @@ QString currentJournal(const QString& folder);
 // The journal an export takes: the current one, else the latest finished one; empty when none.
 QString latestJournal(const QString& folder);
 
+// Writes the record of the game in a journal to a file, CSV or JSON by its name; the problem in
+// plain words, empty when it was written.
+QString exportRecord(const QString& journalPath, const QString& fileName);
+
 // The journal of the board's games: one file for the game being played, a finished game's kept
 // under the time it ended. Each event is stamped with the board's monotonic time and the wall time.
 class Journal : public QObject {

@@ -26,10 +26,16 @@ void replay(Restored& r, const Event& e) {
         r.scores = e.scores;
         r.game.newGame(e.settings.rules, e.scores);
         break;
-    case EventKind::Action:
-        r.game.dispatch(e.action, e.clocks);
+    case EventKind::Action: {
+        // A command that loads a clock leaves it at the value loaded until the next event says more.
+        const game::Effects effects = r.game.dispatch(e.action, e.clocks);
+        if (effects.loadGameClock)
+            r.clocks.game = *effects.loadGameClock;
+        if (effects.loadShotClock)
+            r.clocks.shot = *effects.loadShotClock;
         r.inProgress = true;
         break;
+    }
     case EventKind::Clock:
     case EventKind::Mark:
         r.inProgress = true;

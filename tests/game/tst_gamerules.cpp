@@ -202,8 +202,9 @@ void TestGameRules::storeRoundTrip() {
         QVERIFY2(setFigure(custom.rules, f, text), qPrintable(name));
     }
     custom.hornFile = u"/srv/sounds/horn two.wav"_qs;
+    custom.journal = true;
     const auto written = writeGameSettings(custom);
-    QCOMPARE(written.size(), FigureCount + 3);
+    QCOMPARE(written.size(), FigureCount + 4);
     QCOMPARE(written[0], qMakePair(u"Layout"_qs, u"Game"_qs));
     QCOMPARE(written[1], qMakePair(u"Rules"_qs, u"Custom"_qs));
     QCOMPARE(readGameSettings(stored(written)), custom);
