@@ -39,6 +39,7 @@ BoardJournal::BoardJournal(frmScoreboard* board, const QString& folder)
     connect(board, &frmScoreboard::closing, this, &BoardJournal::closing);
     connect(&m_journal, &journal::Journal::turnedOff, this,
             [this](const QString& reason) { setState(tr("The journal is off: %1").arg(reason)); });
+    setState(notKept());
     m_marks.setInterval(1000);
     connect(&m_marks, &QTimer::timeout, this, [this] { m_journal.mark(clocks()); });
     follow();
@@ -97,7 +98,7 @@ void BoardJournal::follow() {
     if (!wanted) {
         m_marks.stop();
         m_journal.endGame(clocks());
-        setState(tr("not kept: the Standard board keeps one when the game settings ask"));
+        setState(notKept());
         return;
     }
     if (m_resume)
@@ -192,6 +193,10 @@ void BoardJournal::closing() {
     } else
         m_journal.endGame(clocks());
     m_running = false;
+}
+
+QString BoardJournal::notKept() {
+    return tr("not kept: the Standard board keeps one when the game settings ask");
 }
 
 void BoardJournal::setState(const QString& state) {

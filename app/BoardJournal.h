@@ -40,6 +40,7 @@ private:
     void noteBoard();
     void closing();
     void setState(const QString& state);
+    static QString notKept();
 
     frmScoreboard& m_board;
     journal::Journal m_journal;

@@ -79,7 +79,8 @@ QString clockText(Currency value) {
     const qint64 tenths = value.ticks() / Currency::TicksPerTenth;
     if (tenths < 600)
         return QStringLiteral("%1.%2").arg(tenths / 10).arg(tenths % 10);
-    const qint64 seconds = tenths / 10;
+    // As the board shows it: each second from its first tenth, 595.8 s reads 9:56.
+    const qint64 seconds = (tenths + 9) / 10;
     return QStringLiteral("%1:%2").arg(seconds / 60).arg(seconds % 60, 2, 10, QChar(u'0'));
 }
 

@@ -39,7 +39,7 @@ Restored restore(const QList<Event>& events);
 // The game taken up, for the question that offers it: "Home 47 - Visitor 45, period 3, clock 4:12".
 QString summary(const Restored& restored);
 
-// A clock value as the board shows it: "10:00", "4:12", under a minute "45.3".
+// A clock value as the board shows it: "10:00", "4:12" (from 4:11.1 on), under a minute "45.3".
 QString clockText(Currency value);
 
 } // namespace journal

@@ -233,16 +233,19 @@ void tst_Journal::record() {
     f.play(Script.size());
     f.journal.clock(0, true, at(480));
     f.journal.clock(0, false, at(470));
+    // A clock shows each second from its first tenth: 9:55.8 reads 9:56, as on the board.
+    f.journal.mark({Currency::fromTenths(5958), Currency()});
     const QList<Event> events = readJournalFile(currentJournal(f.dir.path())).events;
 
     const QList<QByteArray> csv = recordCsv(events).split('\n');
-    QCOMPARE(csv.size(), 1 + 1 + Script.size() + 2 + 1);
+    QCOMPARE(csv.size(), 1 + 1 + Script.size() + 3 + 1);
     QCOMPARE(csv[0], "wall time,period,game clock,event,team,value,home score,visitor score");
     QCOMPARE(csv[1], "2026-03-14T12:04:31.000Z,1,10:00,start,,,0,0");
     QCOMPARE(csv[2], "2026-03-14T12:04:31.700Z,1,9:50,AddHomeScore,Home,2,2,0");
     QCOMPARE(csv[11], "2026-03-14T12:04:38.000Z,2,8:20,AddVisitorScore,Visitor,2,3,5");
     QCOMPARE(csv[12], "2026-03-14T12:04:38.700Z,2,8:00,LoadGameClock,,42.0,3,5");
     QCOMPARE(csv[16], "2026-03-14T12:04:40.100Z,2,7:50,game clock stop,,,3,5");
+    QCOMPARE(csv[17], "2026-03-14T12:04:40.100Z,2,9:56,mark,,,3,5");
 
     const QJsonObject json = QJsonDocument::fromJson(recordJson(events)).object();
     QCOMPARE(json[u"events"_qs].toArray().size(), csv.size() - 2);
