@@ -10,6 +10,7 @@
 #include "tests/support/ModalDriver.h"
 
 #include <QMessageBox>
+#include <QProcess>
 #include <QPushButton>
 #include <QSettings>
 #include <QTemporaryDir>
@@ -51,6 +52,8 @@ private Q_SLOTS:
     void cleanup() { closeLeftoverModals(); }
     void takenUpAfterACrash_data();
     void takenUpAfterACrash();
+    void exportedWithoutADisplay_data();
+    void exportedWithoutADisplay();
 
 private:
     std::unique_ptr<frmScoreboard> startBoard();
@@ -142,6 +145,45 @@ void tst_BoardJournal::takenUpAfterACrash() {
              qPrintable(asked));
     tick(*board, 0);
     QCOMPARE(boardText(*board), answer == u"yes" ? played : fresh);
+}
+
+void tst_BoardJournal::exportedWithoutADisplay_data() {
+    QTest::addColumn<bool>("played");
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<QString>("written"); // the start of the file, or of what is printed
+    QTest::newRow("CSV") << true << u"game.csv"_qs << 0 << u"wall time,period,game clock,event"_qs;
+    QTest::newRow("JSON") << true << u"game.json"_qs << 0 << u"{\n    \"events\": ["_qs;
+    QTest::newRow("no journal") << false << u"game.csv"_qs << 1 << u"There is no game to export"_qs;
+}
+
+void tst_BoardJournal::exportedWithoutADisplay() {
+    QFETCH(bool, played);
+    QFETCH(QString, file);
+    QFETCH(int, exitCode);
+    QFETCH(QString, written);
+    QTemporaryDir state;
+    if (played) {
+        journal::Journal j(
+            state.filePath(u"courtvane"_qs), [] { return qint64(0); },
+            [] { return QDateTime::currentDateTimeUtc(); });
+        j.startGame({});
+        j.action(game::Action(game::Command::AddHomeScore, 2), {});
+    }
+    QProcess program;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(u"XDG_STATE_HOME"_qs, state.path());
+    environment.insert(u"QT_QPA_PLATFORM"_qs, u"xcb"_qs);
+    environment.remove(u"DISPLAY"_qs);
+    program.setProcessEnvironment(environment);
+    program.start(QStringLiteral(COURTVANE_PROGRAM), {u"--export"_qs, state.filePath(file)});
+    QVERIFY(program.waitForFinished(30'000));
+    QCOMPARE(program.exitCode(), exitCode);
+    QFile out(state.filePath(file));
+    const QString text = out.open(QIODevice::ReadOnly) ? QString::fromUtf8(out.readAll())
+                                                       : QString::fromUtf8(program.readAllStandardError());
+    QVERIFY2(text.startsWith(written), qPrintable(text));
+    QCOMPARE(text.contains(u"AddHomeScore"_qs), played);
 }
 
 QTEST_MAIN(tst_BoardJournal)
