@@ -20,7 +20,6 @@ public:
     // Asks "Take the game up again?" when the journal left behind holds an unfinished game.
     BoardJournal(frmScoreboard* board, const QString& folder);
 
-    journal::Journal* journal() { return &m_journal; }
     // What the operator's console says of the journal.
     const QString& state() const { return m_state; }
     // The file chooser, then the record of the latest game, CSV or JSON by the name's extension.

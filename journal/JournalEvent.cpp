@@ -209,9 +209,7 @@ std::optional<Event> parseEvent(const QByteArray& line, bool* newer) {
         QHash<QString, QString> stored;
         for (auto it = rules.begin(); it != rules.end(); ++it)
             stored.insert(it.key(), textOf(it.value(), ok));
-        const QString horn = e.settings.hornFile;
         e.settings = game::readGameSettings(stored);
-        e.settings.hornFile = horn;
         e.scores = {intOf(value("home"), ok, 0, game::MaxScore),
                     intOf(value("visitor"), ok, 0, game::MaxScore)};
         [[fallthrough]];

@@ -27,8 +27,6 @@ public:
     // Opens the file for appending, creating it and its folder; false (and off) when it cannot.
     bool open();
     bool isOn() const { return m_on; }
-    const QString& reason() const { return m_reason; }
-    QString fileName() const { return m_file.fileName(); }
     qint64 size() const { return m_file.size(); }
     // How many times the file has been synced to the disk.
     int syncCount() const { return m_syncs; }
