@@ -1,5 +1,6 @@
 #include "app/frmSplash.h"
 
+#include "app/BoardJournal.h"
 #include "app/frmHelp.h"
 #include "console/RemotePanel.h"
 #include "console/frmConsole.h"
@@ -27,6 +28,7 @@ QPointer<frmScoreboard> board;
 QPointer<frmConsole> desk;
 std::optional<quint16> commandLinePort;
 QPointer<remote::BoardLink> served;
+QPointer<BoardJournal> boardJournal;
 
 constexpr double DesignWidth = 6240;
 constexpr double OuterHeight = 3240;
@@ -155,6 +157,8 @@ frmScoreboard* frmSplash::GoScore() {
     board->show();
     if (!desk)
         openConsole();
+    if (!boardJournal)
+        keepJournal();
     close();
     return board;
 }
@@ -181,6 +185,18 @@ void frmSplash::openConsole() {
         desk->addOperatorPanel(new RemotePanel(served, desk));
     if (QGuiApplication::screens().size() > 1)
         desk->showOnOperatorScreen();
+}
+
+void frmSplash::keepJournal() {
+    // After the console, so that the question to take a game up again opens over it.
+    boardJournal = new BoardJournal(board, journal::journalFolder());
+    const auto showState = [](const QString& state) {
+        if (desk)
+            desk->lblJournal->setText(state);
+    };
+    showState(boardJournal->state());
+    connect(boardJournal, &BoardJournal::stateChanged, desk, showState);
+    connect(desk->cmdExport, &QPushButton::clicked, boardJournal, [] { boardJournal->exportGame(desk); });
 }
 
 void frmSplash::mousePressEvent(QMouseEvent* event) {

@@ -51,6 +51,7 @@ protected:
 private:
     void Form_Load();
     void openConsole();
+    void keepJournal();
 
     BuzzerFileCheck* const m_buzzerCheck;
 };

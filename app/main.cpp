@@ -1,5 +1,6 @@
 #include "app/CommandLine.h"
 #include "app/frmSplash.h"
+#include "journal/Journal.h"
 #include "platform/ScreenFit.h"
 #include "scoreboard/BoardAccessibility.h"
 
@@ -39,6 +40,12 @@ void answerCommandLine(int argc, char* argv[]) {
                                   QStringLiteral("Displays help on commandline options."));
     parser.addOption(help);
     const QCommandLineOption version = parser.addVersionOption();
+    const QCommandLineOption exportRecord(
+        QStringLiteral("export"),
+        QStringLiteral(
+            "Writes the record of the latest game to FILE (CSV for a .csv name, else JSON) and exits."),
+        QStringLiteral("FILE"));
+    parser.addOption(exportRecord);
     static_cast<void>(parser.parse(QCoreApplication::arguments()));
     if (parser.isSet(help))
         parser.showHelp();
@@ -49,6 +56,13 @@ void answerCommandLine(int argc, char* argv[]) {
         std::fprintf(stderr, "%s: %s\n", qPrintable(QCoreApplication::applicationName()),
                      qPrintable(serve.error));
         std::exit(2);
+    }
+    if (parser.isSet(exportRecord)) {
+        const QString problem = journal::exportRecord(journal::latestJournal(journal::journalFolder()),
+                                                      parser.value(exportRecord));
+        if (!problem.isEmpty())
+            std::fprintf(stderr, "%s\n", qPrintable(problem));
+        std::exit(problem.isEmpty() ? EXIT_SUCCESS : EXIT_FAILURE);
     }
 }
 

@@ -100,40 +100,48 @@ void runClock(frmScoreboard& board, int seconds, const char* label) {
 int clients(frmScoreboard& board, quint16 port, int count, int seconds, bool flood) {
     runClock(board, seconds, "no client");
     QProcess readers;
-    readers.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    readers.setProcessChannelMode(QProcess::ForwardedChannels);
     readers.start(QCoreApplication::applicationFilePath(),
                   {flood ? QStringLiteral("--flooder") : QStringLiteral("--readers"), QString::number(port),
-                   QString::number(count)});
+                   QString::number(flood ? seconds + 2 : count)});
     if (!readers.waitForStarted())
         return 1;
     remote::BoardLink* link = board.findChild<remote::BoardLink*>();
-    for (int waited = 0; link->server()->clientCount() < count && waited < 200; ++waited)
+    for (int waited = 0; link->server()->clientCount() < count && waited < 100; ++waited)
         waitMs(50);
     std::printf("clients connected: %d\n", link->server()->clientCount());
-    runClock(board, seconds, "with clients");
-    readers.kill();
+    runClock(board, seconds, flood ? "with a flooding client" : "with clients");
+    if (!flood || !readers.waitForFinished(10'000))
+        readers.kill();
     readers.waitForFinished();
     return 0;
 }
 
-// A client of its own process that sends frames as fast as its socket takes them, until killed.
-int flooder(quint16 port) {
+// A client of its own process that sends frames as fast as its socket takes them for the seconds
+// given, opening a new connection whenever the server closes one, then says how much it sent.
+int flooder(quint16 port, int seconds) {
     QWebSocket socket;
+    const QUrl url(QStringLiteral("ws://127.0.0.1:%1/ws").arg(port));
     qint64 sent = 0;
+    int connections = 0;
     QTimer burst;
     burst.setInterval(0);
     QObject::connect(&burst, &QTimer::timeout, &socket, [&] {
-        if (socket.bytesToWrite() > 1 << 20)
+        if (socket.state() != QAbstractSocket::ConnectedState || socket.bytesToWrite() > 1 << 20)
             return;
         for (int i = 0; i < 200; ++i, ++sent)
             socket.sendTextMessage(sent % 2 ? QStringLiteral(R"({"command": "addHomeScore", "value": 2})")
                                             : QStringLiteral("{not json"));
     });
-    QObject::connect(&socket, &QWebSocket::connected, &burst, qOverload<>(&QTimer::start));
-    socket.open(QUrl(QStringLiteral("ws://127.0.0.1:%1/ws").arg(port)));
-    const int code = QCoreApplication::exec();
-    std::fprintf(stderr, "frames sent: %lld\n", sent);
-    return code;
+    QObject::connect(&socket, &QWebSocket::connected, &socket, [&] { ++connections; });
+    QObject::connect(&socket, &QWebSocket::disconnected, &socket,
+                     [&] { QTimer::singleShot(10, &socket, [&] { socket.open(url); }); });
+    socket.open(url);
+    burst.start();
+    QTimer::singleShot(seconds * 1000, QCoreApplication::instance(), &QCoreApplication::quit);
+    QCoreApplication::exec();
+    std::printf("flooder: %lld frames sent over %d connections\n", sent, connections);
+    return 0;
 }
 
 // The clients' own process: count WebSockets that read /ws until killed.
@@ -202,7 +210,7 @@ int main(int argc, char** argv) {
     }();
     if (arguments.value(1) == u"--flooder") {
         QCoreApplication app(argc, argv);
-        return flooder(quint16(arguments.value(2).toUInt()));
+        return flooder(quint16(arguments.value(2).toUInt()), arguments.value(3).toInt());
     }
     if (arguments.value(1) == u"--readers") {
         QCoreApplication app(argc, argv);

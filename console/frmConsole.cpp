@@ -71,7 +71,9 @@ frmConsole::frmConsole(frmScoreboard* board)
       lblCapsLock(infoLine(this, QStringLiteral("lblCapsLock"))),
       lblBuzzer(infoLine(this, QStringLiteral("lblBuzzer"))),
       lblGameSettings(infoLine(this, QStringLiteral("lblGameSettings"))),
-      lblRefusal(infoLine(this, QStringLiteral("lblRefusal"))), m_board(board),
+      lblRefusal(infoLine(this, QStringLiteral("lblRefusal"))),
+      lblJournal(infoLine(this, QStringLiteral("lblJournal"))),
+      cmdExport(new QPushButton(tr("Export the game..."), this)), m_board(board),
       m_mirror(new BoardMirror(board, this)), m_buzzerCheck(new BuzzerFileCheck(this)),
       m_side(new QVBoxLayout) {
     setWindowTitle(QStringLiteral("Courtvane Console"));
@@ -103,6 +105,9 @@ frmConsole::frmConsole(frmScoreboard* board)
     form->addRow(tr("Buzzer file:"), lblBuzzer);
     form->addRow(tr("Game settings:"), lblGameSettings);
     form->addRow(tr("Last refusal:"), lblRefusal);
+    form->addRow(tr("Journal:"), lblJournal);
+    cmdExport->setObjectName(QStringLiteral("cmdExport"));
+    form->addRow(cmdExport);
     m_side->addWidget(facts);
     m_side->addStretch();
     top->addLayout(m_side, 1);

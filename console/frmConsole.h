@@ -39,6 +39,9 @@ public:
     QLabel* const lblBuzzer;
     QLabel* const lblGameSettings;
     QLabel* const lblRefusal;
+    // Where the game's journal is kept, or why it is off; and the record's export.
+    QLabel* const lblJournal;
+    QPushButton* const cmdExport;
 
     // Whether Caps Lock was on at the latest letter typed on the board or here; nothing before one.
     std::optional<bool> capsLock() const { return m_capsLock; }

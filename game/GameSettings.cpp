@@ -18,6 +18,7 @@ const QString ServePortKey = QStringLiteral("ServePort");
 QString switchText(bool on) {
     return on ? QStringLiteral("true") : QStringLiteral("false");
 }
+const QString JournalKey = QStringLiteral("Journal");
 
 QString presetText(RulesPreset preset) {
     switch (preset) {
@@ -54,6 +55,7 @@ GameSettings readGameSettings(const StoreLookup& lookup) {
     const int port = lookup(ServePortKey).value_or(QString()).toInt(&isNumber);
     if (isNumber && port >= 1 && port <= 65535)
         s.servePort = port;
+    s.journal = lookup(JournalKey) == switchText(true);
     if (s.preset != RulesPreset::Custom)
         return s;
     // Read in order, each checked against those before it; a figure that only fits the preset's value
@@ -82,6 +84,7 @@ QList<QPair<QString, QString>> writeGameSettings(const GameSettings& settings) {
     keys.append({ServeKey, switchText(settings.serve)});
     keys.append({ServeNetworkKey, switchText(settings.serveNetwork)});
     keys.append({ServePortKey, QString::number(settings.servePort)});
+    keys.append({JournalKey, switchText(settings.journal)});
     return keys;
 }
 

@@ -34,12 +34,14 @@ struct GameSettings {
     bool serve = false;
     bool serveNetwork = false;
     int servePort = DefaultServePort;
+    // The Standard board writes a journal of the game only when asked; the Game board always does.
+    bool journal = false;
     bool operator==(const GameSettings&) const = default;
 };
 
 // The store's section for these keys: Layout (Standard or Game), Rules (FIBA, NFHS or Custom), then
 // one key per figure named by figureName, in the text form of figureText, HornFile, and the server's
-// Serve, ServeNetwork (true or false) and ServePort (1 to 65535).
+// Serve, ServeNetwork (true or false) and ServePort (1 to 65535), and Journal (true or false).
 inline const QString GameSettingsSection = QStringLiteral("GameSettings");
 
 // The stored text of a key in that section, or nothing when the key is absent.

@@ -106,6 +106,11 @@ frmGameSettings::frmGameSettings(QWidget* opener)
     auto* boardRow = new QHBoxLayout(board);
     boardRow->addWidget(optStandard);
     boardRow->addWidget(optGame);
+    auto* chkJournal = named(new QCheckBox(QStringLiteral("&Journal of the Standard board"), board),
+                             QStringLiteral("chkJournal"));
+    chkJournal->setChecked(m_draft.settings().journal);
+    connect(chkJournal, &QCheckBox::toggled, this, [this](bool on) { m_draft.setJournal(on); });
+    boardRow->addWidget(chkJournal);
     boardRow->addStretch();
 
     auto* rules = new QGroupBox(QStringLiteral("Rules"), this);

@@ -643,5 +643,6 @@ void frmScoreboard::closeEvent(QCloseEvent* event) {
         }
     }
     saveWindowPlace();
+    Q_EMIT closing();
     event->accept();
 }

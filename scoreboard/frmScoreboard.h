@@ -129,6 +129,8 @@ Q_SIGNALS:
     void consoleRequested();
     // The operator confirmed the game settings, which the board has taken up.
     void gameSettingsChosen(const game::GameSettings& settings);
+    // The board closes: asked, and answered Yes if a game was in progress.
+    void closing();
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;

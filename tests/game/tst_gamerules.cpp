@@ -205,8 +205,9 @@ void TestGameRules::storeRoundTrip() {
     custom.serve = true;
     custom.serveNetwork = true;
     custom.servePort = 8123;
+    custom.journal = true;
     const auto written = writeGameSettings(custom);
-    QCOMPARE(written.size(), FigureCount + 6);
+    QCOMPARE(written.size(), FigureCount + 7);
     QCOMPARE(written[0], qMakePair(u"Layout"_qs, u"Game"_qs));
     QCOMPARE(written[1], qMakePair(u"Rules"_qs, u"Custom"_qs));
     QCOMPARE(readGameSettings(stored(written)), custom);
