@@ -188,8 +188,10 @@ void BoardJournal::closing() {
     noteBoard();
     // Closed during a game (asked, and answered Yes), the journal stays open for the next start to offer.
     if (gameInProgress(m_board.game())) {
-        if (journal::JournalWriter* writer = m_journal.writer())
+        if (journal::JournalWriter* writer = m_journal.writer()) {
             writer->sync();
+            writer->waitForSync();
+        }
     } else
         m_journal.endGame(clocks());
     m_running = false;

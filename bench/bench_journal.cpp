@@ -204,6 +204,7 @@ void measureCost() {
         for (int i = 0; i < Syncs; ++i) {
             j.mark({});
             j.writer()->sync();
+            j.writer()->waitForSync();
         }
         std::printf("cost per sync: %.3f ms (event and fdatasync, %d syncs)\n",
                     t.nsecsElapsed() / 1e6 / Syncs, Syncs);

@@ -2,6 +2,9 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QtConcurrent>
+
+#include <utility>
 
 #ifdef Q_OS_UNIX
 #include <cerrno>
@@ -15,6 +18,12 @@ JournalWriter::JournalWriter(const QString& path, MonotonicMs now, QObject* pare
     : QObject(parent), m_file(path), m_now(std::move(now)) {
     m_syncTimer.setSingleShot(true);
     connect(&m_syncTimer, &QTimer::timeout, this, &JournalWriter::syncIfDue);
+    connect(&m_syncWatcher, &QFutureWatcher<int>::finished, this, &JournalWriter::syncEnded);
+}
+
+JournalWriter::~JournalWriter() {
+    // The file closes after this, and a sync of it may still run on its thread.
+    m_syncing.waitForFinished();
 }
 
 bool JournalWriter::open() {
@@ -62,22 +71,46 @@ void JournalWriter::sync() {
     if (!m_on || !m_dirty)
         return;
     m_syncTimer.stop();
-#ifdef Q_OS_UNIX
-    // The data alone: the file's times need not reach the disk for the lines to be read back.
-    if (::fdatasync(m_file.handle()) != 0) {
-        fail(tr("cannot save %1 to the disk: %2")
-                 .arg(QDir::toNativeSeparators(m_file.fileName()), QString::fromLocal8Bit(strerror(errno))));
+    if (m_syncing.isRunning()) {
+        m_syncAgain = true;
         return;
     }
-#endif
     m_dirty = false;
     m_synced = true;
     m_lastSyncMs = m_now();
     ++m_syncs;
+#ifdef Q_OS_UNIX
+    // The data alone: the file's times need not reach the disk for the lines to be read back.
+    const int handle = m_file.handle();
+    m_syncing = QtConcurrent::run([handle] { return ::fdatasync(handle) == 0 ? 0 : errno; });
+    m_syncWatcher.setFuture(m_syncing);
+#endif
+}
+
+void JournalWriter::syncEnded() {
+    if (m_syncing.isCanceled() || !m_syncing.isFinished() || !m_syncing.isValid())
+        return;
+    const int error = m_syncing.result();
+    m_syncing = {};
+    if (error != 0) {
+        fail(tr("cannot save %1 to the disk: %2")
+                 .arg(QDir::toNativeSeparators(m_file.fileName()), QString::fromLocal8Bit(strerror(error))));
+        return;
+    }
+    if (std::exchange(m_syncAgain, false))
+        sync();
+}
+
+void JournalWriter::waitForSync() {
+    while (m_syncing.isValid()) {
+        m_syncing.waitForFinished();
+        syncEnded();
+    }
 }
 
 void JournalWriter::close() {
     sync();
+    waitForSync();
     m_syncTimer.stop();
     m_file.close();
     m_on = false;
@@ -86,6 +119,10 @@ void JournalWriter::close() {
 void JournalWriter::fail(const QString& reason) {
     m_on = false;
     m_syncTimer.stop();
+    // The file stays open while a sync of it runs on its thread.
+    m_syncing.waitForFinished();
+    m_syncing = {};
+    m_syncAgain = false;
     m_file.close();
     if (!m_reason.isEmpty())
         return;
