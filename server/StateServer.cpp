@@ -236,6 +236,16 @@ void StateServer::receive(QWebSocket* socket, const QString& message) {
     Client* const client = clientOf(socket);
     if (!client)
         return;
+    const qint64 now = m_nowMs();
+    if (now - client->frameSecondMs >= 1000) {
+        client->frameSecondMs = now;
+        client->frames = 0;
+    }
+    if (++client->frames > MaxFramesPerSecond) {
+        if (client->frames > 10 * MaxFramesPerSecond)
+            socket->abort();
+        return;
+    }
     const ParsedCommand parsed = parseCommand(message.toUtf8());
     if (!parsed.request) {
         send(socket, errorBody(parsed.error));

@@ -42,6 +42,9 @@ public:
     // While a clock runs the state goes out this often anyway, so a page that missed a message or
     // drifted is put right.
     static constexpr int ResyncMs = 1000;
+    // More frames than this in a second is a flood, whatever they hold: the rest of that second's are
+    // dropped unread and unanswered, and a client that sends ten times as many is cut off.
+    static constexpr int MaxFramesPerSecond = 400;
 
     explicit StateServer(QObject* parent = nullptr);
     // Reads time from nowMs (monotonic milliseconds) for pairing codes and the flood limit.
@@ -74,6 +77,9 @@ private:
         QString token;
         CommandBucket bucket;
         int lost = 0;
+        // The second being counted, and the frames in it.
+        qint64 frameSecondMs = 0;
+        int frames = 0;
     };
 
     void addRoutes();

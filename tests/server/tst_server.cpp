@@ -123,6 +123,8 @@ private slots:
     void webSocketRefusesWrites();
     void webSocketWriterIsSlowedDown_data();
     void webSocketWriterIsSlowedDown();
+    void floodedFramesGoUnread_data();
+    void floodedFramesGoUnread();
     void clientBeyondTheLimitIsRefused();
     void webSocketElsewhereIsRefused();
     void qrImage();
@@ -542,6 +544,42 @@ void TestServer::webSocketWriterIsSlowedDown() {
     QTRY_COMPARE(requested->size(), afterASecond);
     m_now += 1000;
     QTRY_COMPARE(requested->size(), afterTwo);
+}
+
+void TestServer::floodedFramesGoUnread_data() {
+    QTest::addColumn<int>("sent");
+    QTest::addColumn<int>("answered");
+    QTest::addColumn<bool>("closed");
+    QTest::newRow("within a second's frames")
+        << StateServer::MaxFramesPerSecond << StateServer::MaxFramesPerSecond << false;
+    QTest::newRow("beyond them") << StateServer::MaxFramesPerSecond + 50 << StateServer::MaxFramesPerSecond
+                                 << false;
+    QTest::newRow("ten times as many") << 10 * StateServer::MaxFramesPerSecond + 1 << 0 << true;
+}
+
+// Frames beyond a second's worth are neither read nor answered, whatever they hold.
+void TestServer::floodedFramesGoUnread() {
+    QFETCH(int, sent);
+    QFETCH(int, answered);
+    QFETCH(bool, closed);
+    StateServer server(m_time);
+    const quint16 port = startServer(server);
+    Client client(port, u"/ws"_qs);
+    QSignalSpy disconnected(&client.socket, &QWebSocket::disconnected);
+    QTRY_COMPARE(client.received.size(), 1);
+
+    for (int i = 0; i < sent; ++i)
+        client.socket.sendTextMessage(u"{not json"_qs);
+    if (closed) {
+        QTRY_COMPARE(disconnected.size(), 1);
+        return;
+    }
+    // In the next second the server reads again; the marker shows it has read the flood.
+    QTRY_COMPARE(client.received.size(), 1 + answered);
+    m_now += 1000;
+    client.socket.sendTextMessage(u"{}"_qs);
+    QTRY_VERIFY(answeredLast(client));
+    QCOMPARE(client.received.size(), 1 + answered + 1);
 }
 
 void TestServer::clientBeyondTheLimitIsRefused() {
