@@ -25,7 +25,8 @@ BoardLink::BoardLink(frmScoreboard* board) : QObject(board), m_board(board) {
     connect(&m_read, &QTimer::timeout, this, &BoardLink::readBoard);
     m_resync.setInterval(ResyncMs);
     connect(&m_resync, &QTimer::timeout, this, &BoardLink::readBoard);
-    connect(board, &frmScoreboard::gameSettingsChosen, this, &BoardLink::follow);
+    connect(board->gameBoard(), &GameBoard::settingsApplied, this,
+            [this] { follow(m_board->gameBoard()->settings()); });
     // Whatever the board shows anew, it paints; its window hears of every such paint first.
     board->installEventFilter(this);
     follow(board->gameBoard()->settings());

@@ -498,10 +498,8 @@ void frmScoreboard::OptionsCommand() {
 void frmScoreboard::GameSettingsCommand() {
     // What was confirmed holds for this session even when the store could not keep it.
     game::GameSettings chosen;
-    if (frmGameSettings::showModal(operatorWindow(), chosen)) {
+    if (frmGameSettings::showModal(operatorWindow(), chosen))
         m_gameBoard->applySettings(chosen);
-        Q_EMIT gameSettingsChosen(chosen);
-    }
 }
 
 QWidget* frmScoreboard::operatorWindow() {

@@ -1,6 +1,5 @@
 #pragma once
 
-#include "game/GameSettings.h"
 #include "platform/ControlGroup.h"
 #include "platform/FocusRing.h"
 #include "platform/Image.h"
@@ -127,8 +126,6 @@ Q_SIGNALS:
     void helpRequested();
     // F2: the operator's console shown or hidden.
     void consoleRequested();
-    // The operator confirmed the game settings, which the board has taken up.
-    void gameSettingsChosen(const game::GameSettings& settings);
     // The board closes: asked, and answered Yes if a game was in progress.
     void closing();
 

@@ -166,7 +166,8 @@ QByteArray StateServer::bodyNow() const {
 
 void StateServer::sendState() {
     m_sent = m_state;
-    const QByteArray body = bodyNow();
+    // Made text once for every client.
+    const QString body = QString::fromUtf8(bodyNow());
     // A copy, since a client can be dropped while the state goes out.
     std::vector<QWebSocket*> sockets;
     for (const Client& client : m_clients)
@@ -302,12 +303,16 @@ void StateServer::updateTimers() {
 }
 
 void StateServer::send(QWebSocket* socket, const QByteArray& body) {
+    send(socket, QString::fromUtf8(body));
+}
+
+void StateServer::send(QWebSocket* socket, const QString& text) {
     if (socket->bytesToWrite() > MaxBacklogBytes) {
         socket->abort();
         drop(socket);
         return;
     }
-    socket->sendTextMessage(QString::fromUtf8(body));
+    socket->sendTextMessage(text);
 }
 
 StateServer::Client* StateServer::clientOf(const QWebSocket* socket) {

@@ -41,7 +41,7 @@ public:
     static constexpr qint64 MaxBacklogBytes = 256 * 1024;
     // While a clock runs the state goes out this often anyway, so a page that missed a message or
     // drifted is put right.
-    static constexpr int ResyncMs = 1000;
+    static constexpr int ResyncMs = 5000;
     // More frames than this in a second is a flood, whatever they hold: the rest of that second's are
     // dropped unread and unanswered, and a client that sends ten times as many is cut off.
     static constexpr int MaxFramesPerSecond = 400;
@@ -91,6 +91,7 @@ private:
     QByteArray bodyNow() const;
     void sendState();
     void send(QWebSocket* socket, const QByteArray& body);
+    void send(QWebSocket* socket, const QString& text);
     void drop(QWebSocket* socket);
     Client* clientOf(const QWebSocket* socket);
     void runDue();

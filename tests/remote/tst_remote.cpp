@@ -134,13 +134,13 @@ void tst_Remote::followsTheSettings() {
     game::GameSettings settings = m_board->gameBoard()->settings();
     settings.serve = true;
     settings.servePort = other.serverPort();
-    Q_EMIT m_board->gameSettingsChosen(settings);
+    m_board->gameBoard()->applySettings(settings);
     QVERIFY(!served->server());
     QVERIFY(served->problem().contains(QString::number(other.serverPort())));
 
     other.close();
     QSignalSpy changes(served, &remote::BoardLink::servingChanged);
-    Q_EMIT m_board->gameSettingsChosen(settings);
+    m_board->gameBoard()->applySettings(settings);
     QVERIFY(served->server());
     QVERIFY(served->problem().isEmpty());
     QCOMPARE(served->port(), settings.servePort);
@@ -150,14 +150,14 @@ void tst_Remote::followsTheSettings() {
     QCOMPARE(changes.size(), 1);
 
     settings.serve = false;
-    Q_EMIT m_board->gameSettingsChosen(settings);
+    m_board->gameBoard()->applySettings(settings);
     QVERIFY(!served->server());
     QCOMPARE(changes.size(), 2);
 
     // The command line's port holds for the run, whatever the settings say.
     served->serveOnPort(0);
     QVERIFY(served->server());
-    Q_EMIT m_board->gameSettingsChosen(settings);
+    m_board->gameBoard()->applySettings(settings);
     QVERIFY(served->server());
 }
 
