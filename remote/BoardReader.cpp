@@ -23,20 +23,8 @@ std::optional<qint64> lastTenthUs(qint16 slot, qint64 nowUs) {
     return *start + (nowUs - *start) / TenthUs * TenthUs;
 }
 
-std::array<qint16, 4> clockDigits(const frmScoreboard& board) {
-    std::array<qint16, 4> captions{};
-    for (int i = 0; i < board.pledTime.Count(); ++i)
-        captions.at(std::size_t(i)) = board.pledTime[i]->caption();
-    return captions;
-}
-
 QString colorText(Colour colour) {
     return toQColor(colour).name();
-}
-
-// A dot of the clock shows when its fill stands out from the frame it sits on.
-bool dotShows(const frmScoreboard& board, int dot) {
-    return board.shpTime[dot]->fillColor() != board.picTime->backColor();
 }
 
 // A clock at the instant now: a running one to the microsecond, so that a page counting on from it
@@ -70,8 +58,7 @@ server::BoardState boardState(const frmScoreboard& board, qint64 nowUs) {
     s.possession = board.LitPoss == 1   ? server::Possession::Home
                    : board.LitPoss == 2 ? server::Possession::Visitor
                                         : server::Possession::None;
-    s.gameClock = clockAt(GameSlot, nowUs,
-                          BoardReading::clock(clockDigits(board), dotShows(board, 0), dotShows(board, 1)));
+    s.gameClock = clockAt(GameSlot, nowUs, BoardAccessibility::clockReading(board));
     // The time of day on the clock display: pages show it as it is, whatever the game clock does.
     s.gameClock.timeOfDay = board.ClockTime != FlagFalse;
     if (gameLayout) {
