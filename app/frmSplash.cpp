@@ -1,9 +1,12 @@
 #include "app/frmSplash.h"
 
+#include "app/BoardJournal.h"
 #include "app/frmHelp.h"
+#include "console/RemotePanel.h"
 #include "console/frmConsole.h"
 #include "platform/Label.h"
 #include "platform/TwipsLayout.h"
+#include "remote/BoardLink.h"
 #include "scoreboard/frmScoreboard.h"
 #include "settings/BuzzerFileCheck.h"
 #include "settings/SettingsStore.h"
@@ -23,6 +26,9 @@ namespace {
 
 QPointer<frmScoreboard> board;
 QPointer<frmConsole> desk;
+std::optional<quint16> commandLinePort;
+QPointer<remote::BoardLink> served;
+QPointer<BoardJournal> boardJournal;
 
 constexpr double DesignWidth = 6240;
 constexpr double OuterHeight = 3240;
@@ -144,10 +150,15 @@ frmScoreboard* frmSplash::GoScore() {
                 [] { linkHelp(frmHelp::showHelp(board ? board->operatorWindow() : nullptr)); });
         // The help may have been opened from the splash.
         linkHelp(frmHelp::instance());
+        served = new remote::BoardLink(board);
+        if (commandLinePort)
+            served->serveOnPort(*commandLinePort);
     }
     board->show();
     if (!desk)
         openConsole();
+    if (!boardJournal)
+        keepJournal();
     close();
     return board;
 }
@@ -160,14 +171,32 @@ frmConsole* frmSplash::console() {
     return desk;
 }
 
+void frmSplash::setServePort(std::optional<quint16> port) {
+    commandLinePort = port;
+}
+
 void frmSplash::openConsole() {
     // The console lives as long as the board does; it opens by itself only where it has a screen
     // of its own, and F2 shows it anywhere.
     desk = new frmConsole(board);
     connect(board, &frmScoreboard::consoleRequested, desk, &frmConsole::toggle);
     board->setOperatorDesk([] { return desk ? desk->dialogOwner() : nullptr; });
+    if (served)
+        desk->addOperatorPanel(new RemotePanel(served, desk));
     if (QGuiApplication::screens().size() > 1)
         desk->showOnOperatorScreen();
+}
+
+void frmSplash::keepJournal() {
+    // After the console, so that the question to take a game up again opens over it.
+    boardJournal = new BoardJournal(board, journal::journalFolder());
+    const auto showState = [](const QString& state) {
+        if (desk)
+            desk->lblJournal->setText(state);
+    };
+    showState(boardJournal->state());
+    connect(boardJournal, &BoardJournal::stateChanged, desk, showState);
+    connect(desk->cmdExport, &QPushButton::clicked, boardJournal, [] { boardJournal->exportGame(desk); });
 }
 
 void frmSplash::mousePressEvent(QMouseEvent* event) {

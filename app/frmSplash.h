@@ -2,6 +2,8 @@
 
 #include <QWidget>
 
+#include <optional>
+
 class BuzzerFileCheck;
 class Label;
 class QGroupBox;
@@ -26,6 +28,8 @@ public:
     static frmScoreboard* scoreboard();
     // The operator's console beside the board, once the board exists.
     static frmConsole* console();
+    // The port the command line asked the board to be served on for this run, if any.
+    static void setServePort(std::optional<quint16> port);
 
     QGroupBox* const frameSplash;
     Label* const lblName;
@@ -47,6 +51,7 @@ protected:
 private:
     void Form_Load();
     void openConsole();
+    void keepJournal();
 
     BuzzerFileCheck* const m_buzzerCheck;
 };

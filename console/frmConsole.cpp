@@ -71,8 +71,11 @@ frmConsole::frmConsole(frmScoreboard* board)
       lblCapsLock(infoLine(this, QStringLiteral("lblCapsLock"))),
       lblBuzzer(infoLine(this, QStringLiteral("lblBuzzer"))),
       lblGameSettings(infoLine(this, QStringLiteral("lblGameSettings"))),
-      lblRefusal(infoLine(this, QStringLiteral("lblRefusal"))), m_board(board),
-      m_mirror(new BoardMirror(board, this)), m_buzzerCheck(new BuzzerFileCheck(this)) {
+      lblRefusal(infoLine(this, QStringLiteral("lblRefusal"))),
+      lblJournal(infoLine(this, QStringLiteral("lblJournal"))),
+      cmdExport(new QPushButton(tr("Export the game..."), this)), m_board(board),
+      m_mirror(new BoardMirror(board, this)), m_buzzerCheck(new BuzzerFileCheck(this)),
+      m_side(new QVBoxLayout) {
     setWindowTitle(QStringLiteral("Courtvane Console"));
     setAttribute(Qt::WA_DeleteOnClose);
     // Every key goes to the board, so nothing here takes the focus from the window itself.
@@ -102,7 +105,12 @@ frmConsole::frmConsole(frmScoreboard* board)
     form->addRow(tr("Buzzer file:"), lblBuzzer);
     form->addRow(tr("Game settings:"), lblGameSettings);
     form->addRow(tr("Last refusal:"), lblRefusal);
-    top->addWidget(facts, 1, Qt::AlignTop);
+    form->addRow(tr("Journal:"), lblJournal);
+    cmdExport->setObjectName(QStringLiteral("cmdExport"));
+    form->addRow(cmdExport);
+    m_side->addWidget(facts);
+    m_side->addStretch();
+    top->addLayout(m_side, 1);
     root->addLayout(top, 1);
     auto* commands = new QHBoxLayout;
     createButtons(commands);
@@ -126,6 +134,11 @@ frmConsole::frmConsole(frmScoreboard* board)
         close();
     });
     refresh();
+}
+
+void frmConsole::addOperatorPanel(QWidget* panel) {
+    panel->setParent(this);
+    m_side->insertWidget(m_side->count() - 1, panel);
 }
 
 QGridLayout* frmConsole::addGroup(QHBoxLayout* row, const QString& title) {

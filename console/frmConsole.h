@@ -17,6 +17,7 @@ class QGridLayout;
 class QHBoxLayout;
 class QLabel;
 class QPushButton;
+class QVBoxLayout;
 class frmScoreboard;
 
 // The operator's console: a window for the operator's own screen with a live copy of the board,
@@ -38,6 +39,9 @@ public:
     QLabel* const lblBuzzer;
     QLabel* const lblGameSettings;
     QLabel* const lblRefusal;
+    // Where the game's journal is kept, or why it is off; and the record's export.
+    QLabel* const lblJournal;
+    QPushButton* const cmdExport;
 
     // Whether Caps Lock was on at the latest letter typed on the board or here; nothing before one.
     std::optional<bool> capsLock() const { return m_capsLock; }
@@ -50,6 +54,8 @@ public:
     // fills its screen and another screen is free, this console shown there. Nothing when the
     // dialogs belong on the board.
     QWidget* dialogOwner();
+    // Another part only the operator sees, below the facts beside the board's copy.
+    void addOperatorPanel(QWidget* panel);
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
@@ -75,6 +81,8 @@ private:
     QPointer<frmScoreboard> m_board;
     BoardMirror* const m_mirror;
     BuzzerFileCheck* const m_buzzerCheck;
+    // The column beside the board's copy.
+    QVBoxLayout* const m_side;
     // The letter commands, whose keys the options may change: button, command name and key.
     struct LetterButton {
         QPushButton* button;

@@ -11,6 +11,14 @@ namespace {
 const QString LayoutKey = QStringLiteral("Layout");
 const QString RulesKey = QStringLiteral("Rules");
 const QString HornFileKey = QStringLiteral("HornFile");
+const QString ServeKey = QStringLiteral("Serve");
+const QString ServeNetworkKey = QStringLiteral("ServeNetwork");
+const QString ServePortKey = QStringLiteral("ServePort");
+
+QString switchText(bool on) {
+    return on ? QStringLiteral("true") : QStringLiteral("false");
+}
+const QString JournalKey = QStringLiteral("Journal");
 
 QString presetText(RulesPreset preset) {
     switch (preset) {
@@ -41,6 +49,13 @@ GameSettings readGameSettings(const StoreLookup& lookup) {
     s.rules = presetRules(s.preset);
     if (const std::optional<QString> horn = lookup(HornFileKey))
         s.hornFile = *horn;
+    s.serve = lookup(ServeKey) == switchText(true);
+    s.serveNetwork = lookup(ServeNetworkKey) == switchText(true);
+    bool isNumber = false;
+    const int port = lookup(ServePortKey).value_or(QString()).toInt(&isNumber);
+    if (isNumber && port >= 1 && port <= 65535)
+        s.servePort = port;
+    s.journal = lookup(JournalKey) == switchText(true);
     if (s.preset != RulesPreset::Custom)
         return s;
     // Read in order, each checked against those before it; a figure that only fits the preset's value
@@ -66,6 +81,10 @@ QList<QPair<QString, QString>> writeGameSettings(const GameSettings& settings) {
     for (Figure f : allFigures())
         keys.append({figureName(f), figureText(settings.rules, f)});
     keys.append({HornFileKey, settings.hornFile});
+    keys.append({ServeKey, switchText(settings.serve)});
+    keys.append({ServeNetworkKey, switchText(settings.serveNetwork)});
+    keys.append({ServePortKey, QString::number(settings.servePort)});
+    keys.append({JournalKey, switchText(settings.journal)});
     return keys;
 }
 

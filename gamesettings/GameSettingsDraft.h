@@ -34,6 +34,10 @@ public:
 
     void setLayout(game::Layout layout) { m_settings.layout = layout; }
     void setHornFile(const QString& path) { m_settings.hornFile = path; }
+    void setServe(bool on) { m_settings.serve = on; }
+    void setServeNetwork(bool on) { m_settings.serveNetwork = on; }
+    void setServePort(int port) { m_settings.servePort = port; }
+    void setJournal(bool on) { m_settings.journal = on; }
 
     // FIBA and NFHS bring their figures whole; Custom starts from those on show. Anything pending
     // is dropped either way.

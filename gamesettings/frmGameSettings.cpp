@@ -24,6 +24,7 @@
 #include <QRadioButton>
 #include <QScreen>
 #include <QScrollArea>
+#include <QSpinBox>
 #include <QVBoxLayout>
 
 using game::Figure;
@@ -89,6 +90,11 @@ frmGameSettings::frmGameSettings(QWidget* opener)
       cmdBrowse(named(new QPushButton(QStringLiteral("&Browse..."), this), QStringLiteral("cmdBrowse"))),
       cmdTest(named(new QPushButton(QStringLiteral("&Test"), this), QStringLiteral("cmdTest"))),
       lblHornProblem(named(refusalLabel(this), QStringLiteral("lblHornProblem"))),
+      chkServe(named(new QCheckBox(QStringLiteral("Serve the board to b&rowsers and phones"), this),
+                     QStringLiteral("chkServe"))),
+      txtServePort(named(new QSpinBox(this), QStringLiteral("txtServePort"))),
+      chkServeNetwork(named(new QCheckBox(QStringLiteral("Let other &devices on this network connect"), this),
+                            QStringLiteral("chkServeNetwork"))),
       cmdOk(named(new QPushButton(QStringLiteral("&OK"), this), QStringLiteral("cmdOk"))),
       cmdCancel(named(new QPushButton(QStringLiteral("&Cancel"), this), QStringLiteral("cmdCancel"))),
       m_draft(modSettings::LoadGameSettings()), m_hornCheck(new BuzzerFileCheck(this)),
@@ -100,6 +106,11 @@ frmGameSettings::frmGameSettings(QWidget* opener)
     auto* boardRow = new QHBoxLayout(board);
     boardRow->addWidget(optStandard);
     boardRow->addWidget(optGame);
+    auto* chkJournal = named(new QCheckBox(QStringLiteral("&Journal of the Standard board"), board),
+                             QStringLiteral("chkJournal"));
+    chkJournal->setChecked(m_draft.settings().journal);
+    connect(chkJournal, &QCheckBox::toggled, this, [this](bool on) { m_draft.setJournal(on); });
+    boardRow->addWidget(chkJournal);
     boardRow->addStretch();
 
     auto* rules = new QGroupBox(QStringLiteral("Rules"), this);
@@ -140,6 +151,19 @@ frmGameSettings::frmGameSettings(QWidget* opener)
     hornGrid->addWidget(lblHornProblem, 1, 1, 1, 3);
     hornGrid->setColumnStretch(1, 1);
 
+    // Off, nothing listens; on, this machine alone unless the network is let in as well.
+    auto* serve = new QGroupBox(QStringLiteral("Browsers and phones"), this);
+    auto* serveRow = new QHBoxLayout(serve);
+    auto* portLabel = new QLabel(QStringLiteral("&Port"), serve);
+    portLabel->setBuddy(txtServePort);
+    txtServePort->setRange(1, 65535);
+    txtServePort->setAccessibleName(QStringLiteral("Port"));
+    serveRow->addWidget(chkServe);
+    serveRow->addWidget(portLabel);
+    serveRow->addWidget(txtServePort);
+    serveRow->addWidget(chkServeNetwork);
+    serveRow->addStretch();
+
     m_buttons->addButton(cmdOk, QDialogButtonBox::AcceptRole);
     m_buttons->addButton(cmdCancel, QDialogButtonBox::RejectRole);
     cmdOk->setDefault(true);
@@ -150,6 +174,7 @@ frmGameSettings::frmGameSettings(QWidget* opener)
     paneLayout->setContentsMargins(QMargins());
     paneLayout->addLayout(columns);
     paneLayout->addWidget(horn);
+    paneLayout->addWidget(serve);
     m_scroller->setObjectName(QStringLiteral("scrSettings"));
     m_scroller->setFrameShape(QFrame::NoFrame);
     m_scroller->setWidgetResizable(true);
@@ -164,6 +189,9 @@ frmGameSettings::frmGameSettings(QWidget* opener)
     cboRules->setCurrentIndex(cboRules->findData(int(start.preset)));
     txtHornFile->setText(start.hornFile);
     hornFileChanged(start.hornFile);
+    chkServe->setChecked(start.serve);
+    txtServePort->setValue(start.servePort);
+    chkServeNetwork->setChecked(start.serveNetwork);
     showFigures();
     setTabOrder();
     connectControls();
@@ -229,7 +257,8 @@ void frmGameSettings::setTabOrder() {
     QList<QWidget*> order{optStandard, optGame, cboRules};
     for (const Row& row : m_rows)
         order << row.field;
-    order << txtHornFile << cmdBrowse << cmdTest << cmdOk << cmdCancel;
+    order << txtHornFile << cmdBrowse << cmdTest << chkServe << txtServePort << chkServeNetwork << cmdOk
+          << cmdCancel;
     for (qsizetype i = 1; i < order.size(); ++i)
         QWidget::setTabOrder(order.at(i - 1), order.at(i));
 }
@@ -261,6 +290,9 @@ void frmGameSettings::connectControls() {
         lblHornProblem->setText(problem);
         lblHornProblem->setVisible(!problem.isEmpty());
     });
+    connect(chkServe, &QCheckBox::toggled, this, [this](bool on) { m_draft.setServe(on); });
+    connect(txtServePort, &QSpinBox::valueChanged, this, [this](int port) { m_draft.setServePort(port); });
+    connect(chkServeNetwork, &QCheckBox::toggled, this, [this](bool on) { m_draft.setServeNetwork(on); });
     connect(cmdBrowse, &QPushButton::clicked, this, &frmGameSettings::cmdBrowse_Click);
     connect(cmdTest, &QPushButton::clicked, m_horn, [this] { m_horn->setCommand(QStringLiteral("Play")); });
     connect(cmdOk, &QPushButton::clicked, this, &frmGameSettings::cmdOk_Click);

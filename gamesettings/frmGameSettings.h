@@ -7,6 +7,7 @@
 #include <array>
 
 class BuzzerFileCheck;
+class QCheckBox;
 class QComboBox;
 class QDialogButtonBox;
 class QLabel;
@@ -14,12 +15,13 @@ class QLineEdit;
 class QPushButton;
 class QRadioButton;
 class QScrollArea;
+class QSpinBox;
 class SoundDevice;
 
 // The game's settings: which board the audience sees, the rules' preset or custom figures, and the
-// shot clock's horn. It edits a working copy loaded from the store at every opening; OK saves it,
-// Cancel and the close control discard it. A typed figure that cannot be is refused where it is
-// typed, with a line saying why, and OK waits until none is.
+// shot clock's horn, and whether browsers and phones may follow the board. It edits a working copy loaded
+// from the store at every opening; OK saves it, Cancel and the close control discard it. A typed figure that
+// cannot be is refused where it is typed, with a line saying why, and OK waits until none is.
 class frmGameSettings : public QDialog {
     Q_OBJECT
 
@@ -51,6 +53,10 @@ public:
     QPushButton* const cmdTest;
     // Under the horn's path, why it cannot be played; empty when it can.
     QLabel* const lblHornProblem;
+    // The server for browsers and phones.
+    QCheckBox* const chkServe;
+    QSpinBox* const txtServePort;
+    QCheckBox* const chkServeNetwork;
     QPushButton* const cmdOk;
     QPushButton* const cmdCancel;
 

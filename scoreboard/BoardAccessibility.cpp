@@ -31,10 +31,6 @@ std::array<qint16, 4> clockDigits(const frmScoreboard& board) {
     return captions;
 }
 
-QString clockReading(const frmScoreboard& board) {
-    return BoardReading::clock(clockDigits(board), dotShows(board, 0), dotShows(board, 1));
-}
-
 // The time of day, up to 23:59, or a game clock of up to 99:59.
 constexpr int MaxClockSeconds = 23 * 3600 + 59 * 60;
 
@@ -51,6 +47,10 @@ QAccessibleInterface* boardFactory(const QString& key, QObject* object) {
 }
 
 } // namespace
+
+QString BoardAccessibility::clockReading(const frmScoreboard& board) {
+    return BoardReading::clock(clockDigits(board), dotShows(board, 0), dotShows(board, 1));
+}
 
 void BoardAccessibility::install() {
     Accessible::install();

@@ -25,6 +25,9 @@ public:
     // before the first window is shown, so that no element is first seen without them.
     static void install();
 
+    // The clock display as a person reads it: "9:57", "45.0", the time of day "14:35".
+    static QString clockReading(const frmScoreboard& board);
+
     // Announces every display and lamp whose reading changed since it was last announced.
     void announce();
 

@@ -101,9 +101,8 @@ void GameBoard::applySettings(const game::GameSettings& settings) {
             createControls();
         layOut();
     }
-    if (!active())
-        return;
-    if (layoutChanged || rulesChanged) {
+    const bool newGame = active() && (layoutChanged || rulesChanged);
+    if (newGame) {
         // A new game, with the scores on show: changing over mid-game loses no points.
         const std::array<int, 2> scores{modShowDigits::ShownValue(m_board.pledHomeScore),
                                         modShowDigits::ShownValue(m_board.pledVisitorScore)};
@@ -111,7 +110,20 @@ void GameBoard::applySettings(const game::GameSettings& settings) {
         m_timeoutRunning = false;
         applyEffects(m_game.newGame(m_settings.rules, scores), false);
     }
-    updateColors();
+    if (active())
+        updateColors();
+    Q_EMIT settingsApplied(newGame);
+}
+
+void GameBoard::takeUp(const game::Game& game, const game::Clocks& clocks) {
+    stopClocks(Clock::source().monotonicUs());
+    endTimeout();
+    m_game = game;
+    modCount::SetCount(clocks.game, CountDown, GameSlot);
+    modCount::SetCount(clocks.shot, CountDown, ShotSlot);
+    m_lastShot = clocks.shot;
+    showGame();
+    m_board.requestTick();
 }
 
 void GameBoard::openHorn() {
@@ -257,6 +269,7 @@ void GameBoard::dispatch(const Action& action) {
     const qint64 now = Clock::source().monotonicUs();
     const game::Clocks clocks{modCount::ReadCountAt(GameSlot, now), modCount::ReadCountAt(ShotSlot, now)};
     const game::Effects effects = m_game.dispatch(action, clocks);
+    Q_EMIT dispatched(action, clocks);
     if (effects.refused != m_refusal) {
         m_refusal = effects.refused;
         Q_EMIT refusalChanged(m_refusal);
@@ -367,8 +380,12 @@ void GameBoard::gameClockLoaded(Currency before, Currency after) {
     // The game clock stands after a load; the shot clock stops with it.
     stopClocks(Clock::source().monotonicUs());
     // The clock already shows the new value; the step records what it had before.
-    if (before != after)
-        m_game.dispatch(Action(Command::LoadGameClock, 0, after), {before, modCount::ReadCount(ShotSlot)});
+    if (before != after) {
+        const Action load(Command::LoadGameClock, 0, after);
+        const game::Clocks clocks{before, modCount::ReadCount(ShotSlot)};
+        m_game.dispatch(load, clocks);
+        Q_EMIT dispatched(load, clocks);
+    }
 }
 
 void GameBoard::scoreKeyed() {

@@ -45,6 +45,8 @@ public:
     const game::Game& game() const { return m_game; }
     const game::GameSettings& settings() const { return m_settings; }
     bool timeoutRunning() const { return m_timeoutRunning; }
+    // What the shot clock's display shows ("24", "4.9"; the timeout's countdown during one).
+    const QString& shotFace() const { return m_shotFace; }
     // Why the latest command did nothing; empty once one is done.
     const QString& refusal() const { return m_refusal; }
 
@@ -54,6 +56,8 @@ public:
 
     // One command of the game, from a key, a click or another window.
     void dispatch(const game::Action& action);
+    // Takes a game up again as a journal gave it back: its state and history, both clocks stopped.
+    void takeUp(const game::Game& game, const game::Clocks& clocks);
 
     // The board's start/stop key: the game clock and the shot clock together.
     void startStop();
@@ -92,6 +96,10 @@ Q_SIGNALS:
     // The latest command did nothing, and why (empty again once one is done): for the operator,
     // never for the audience.
     void refusalChanged(const QString& why);
+    // The game was given a command, with the clocks as they were read for it: for the journal.
+    void dispatched(const game::Action& action, const game::Clocks& clocks);
+    // The settings were taken up; newGame when they started a new game.
+    void settingsApplied(bool newGame);
 
 private:
     void createControls();

@@ -641,5 +641,6 @@ void frmScoreboard::closeEvent(QCloseEvent* event) {
         }
     }
     saveWindowPlace();
+    Q_EMIT closing();
     event->accept();
 }

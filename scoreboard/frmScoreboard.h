@@ -126,6 +126,8 @@ Q_SIGNALS:
     void helpRequested();
     // F2: the operator's console shown or hidden.
     void consoleRequested();
+    // The board closes: asked, and answered Yes if a game was in progress.
+    void closing();
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;

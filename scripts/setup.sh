@@ -8,12 +8,14 @@ set -euo pipefail
 # What the program needs at run time beyond the libraries it links: the platform plugin that opens
 # its windows and the fonts its labels ask for.
 run_packages=(qt6-qpa-plugins fonts-liberation2)
-# What building it needs.
-build_packages=(build-essential cmake ninja-build pkgconf qt6-base-dev libpulse-dev)
+# What building it needs, with Qt's HTTP server and WebSockets for the built-in server and the QR
+# code library for its remote's address.
+build_packages=(build-essential cmake ninja-build pkgconf qt6-base-dev libpulse-dev qt6-httpserver-dev qt6-websockets-dev
+    libqrencode-dev)
 # What the tests need: the sound server's tools, the desktop's checkers of the desktop entry and
-# the metainfo, and Qt's private headers, through which the accessibility test listens as a
-# screen reader would.
-test_packages=(pulseaudio-utils desktop-file-utils appstream qt6-base-private-dev)
+# the metainfo, Qt's private headers, through which the accessibility test listens as a screen
+# reader would, and a browser the server's pages are tested in.
+test_packages=(pulseaudio-utils desktop-file-utils appstream qt6-base-private-dev chromium)
 # The sound server that the sound tests start for themselves. It conflicts with PipeWire's audio
 # packages (a GNOME desktop's sound), so it is installed only where that removes nothing;
 # elsewhere the sound tests skip and say why.

@@ -202,8 +202,12 @@ void TestGameRules::storeRoundTrip() {
         QVERIFY2(setFigure(custom.rules, f, text), qPrintable(name));
     }
     custom.hornFile = u"/srv/sounds/horn two.wav"_qs;
+    custom.serve = true;
+    custom.serveNetwork = true;
+    custom.servePort = 8123;
+    custom.journal = true;
     const auto written = writeGameSettings(custom);
-    QCOMPARE(written.size(), FigureCount + 3);
+    QCOMPARE(written.size(), FigureCount + 7);
     QCOMPARE(written[0], qMakePair(u"Layout"_qs, u"Game"_qs));
     QCOMPARE(written[1], qMakePair(u"Rules"_qs, u"Custom"_qs));
     QCOMPARE(readGameSettings(stored(written)), custom);
@@ -219,6 +223,13 @@ void TestGameRules::storeRoundTrip() {
     // An empty horn is kept as no horn; only a missing one is the shipped horn.
     QCOMPARE(readGameSettings(QHash<QString, QString>{{u"HornFile"_qs, QString()}}).hornFile, QString());
     QVERIFY(GameSettings{}.hornFile.endsWith(u"horn.wav"_qs));
+    // A port that cannot be is the default one; the server stays off unless switched on.
+    for (const QString& port : {u"0"_qs, u"65536"_qs, u"80a"_qs, QString()}) {
+        const GameSettings odd =
+            readGameSettings(QHash<QString, QString>{{u"ServePort"_qs, port}, {u"Serve"_qs, u"yes"_qs}});
+        QCOMPARE(odd.servePort, DefaultServePort);
+        QVERIFY(!odd.serve);
+    }
 }
 
 void TestGameRules::storedValues_data() {

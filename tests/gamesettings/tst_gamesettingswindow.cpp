@@ -20,6 +20,7 @@
 #include <QScrollBar>
 #include <QSettings>
 #include <QSignalSpy>
+#include <QSpinBox>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -84,8 +85,8 @@ void retype(QLineEdit* field, const QString& text) {
 }
 
 // One operator action: "Rules=NFHS", "Layout=Game", "HornFile=path" (typed), "Browse=path" (picked
-// in the file dialog), "<figure name>=text" (typed, ticked or picked as the field takes it), or a
-// button: "OK", "Cancel", "Close".
+// in the file dialog), "<figure name>=text" (typed, ticked or picked as the field takes it), the
+// server's "Serve=true", "ServeNetwork=true", "ServePort=9000", or a button: "OK", "Cancel", "Close".
 void perform(frmGameSettings* window, const QString& step) {
     const QString key = step.section(u'=', 0, 0);
     const QString value = step.section(u'=', 1);
@@ -103,6 +104,16 @@ void perform(frmGameSettings* window, const QString& step) {
         return (value == u"Game" ? window->optGame : window->optStandard)->click();
     if (key == u"HornFile")
         return retype(window->txtHornFile, value);
+    if (key == u"ServePort") {
+        window->txtServePort->selectAll();
+        return QTest::keyClicks(window->txtServePort, value);
+    }
+    if (key == u"Serve" || key == u"ServeNetwork") {
+        QCheckBox* check = key == u"Serve" ? window->chkServe : window->chkServeNetwork;
+        if (check->isChecked() != (value == u"true"))
+            QTest::keyClick(check, Qt::Key_Space);
+        return;
+    }
     if (key == u"Browse") {
         whenModal([value](QWidget* modal) {
             auto* chooser = qobject_cast<QFileDialog*>(modal);
@@ -308,6 +319,12 @@ void tst_GameSettingsWindow::confirmOrDiscard_data() {
     QTest::newRow("earlier custom figures changed")
         << earlier << "Periods=3;Layout=Standard;HornFile=" + textFile() + ";OK" << true
         << "Periods=3 Layout=Standard HornFile=" + textFile();
+    QTest::newRow("server on the network, another port")
+        << ""
+        << "Serve=true;ServeNetwork=true;ServePort=9000;OK" << true
+        << "Serve=true ServeNetwork=true ServePort=9000";
+    QTest::newRow("server switched off") << "Serve=true ServePort=9001"
+                                         << "Serve=false;OK" << true << "Serve=false";
     QTest::newRow("cancel discards") << "" << custom + ";Cancel" << false << "";
     QTest::newRow("close control discards") << earlier << "Periods=3;Close" << false << "";
     QTest::newRow("refused figure holds OK back") << ""
