@@ -9,6 +9,7 @@
 
 #include <QEvent>
 #include <QNetworkInterface>
+#include <QUdpSocket>
 
 namespace remote {
 
@@ -47,10 +48,19 @@ void BoardLink::serveOnPort(quint16 port) {
 }
 
 QString BoardLink::host() const {
-    if (m_network)
-        for (const QHostAddress& address : QNetworkInterface::allAddresses())
-            if (!address.isLoopback() && address.protocol() == QAbstractSocket::IPv4Protocol)
-                return address.toString();
+    if (!m_network)
+        return QHostAddress(QHostAddress::LocalHost).toString();
+    // The address this machine would send from towards the outside, which is the venue's network
+    // rather than a container's or a virtual machine's bridge. Connecting a UDP socket sends nothing.
+    QUdpSocket probe;
+    probe.connectToHost(QHostAddress(QStringLiteral("192.0.2.1")), 9);
+    if (probe.waitForConnected(100) && !probe.localAddress().isLoopback() &&
+        probe.localAddress().protocol() == QAbstractSocket::IPv4Protocol)
+        return probe.localAddress().toString();
+    // A network without a route out: any address of this machine's.
+    for (const QHostAddress& address : QNetworkInterface::allAddresses())
+        if (!address.isLoopback() && address.protocol() == QAbstractSocket::IPv4Protocol)
+            return address.toString();
     return QHostAddress(QHostAddress::LocalHost).toString();
 }
 

@@ -13,6 +13,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QNetworkAccessManager>
+#include <QNetworkInterface>
 #include <QNetworkReply>
 #include <QSettings>
 #include <QSignalSpy>
@@ -24,11 +25,11 @@
 
 namespace {
 
-// The state the server gives browsers now, as they read it.
-QJsonObject served(quint16 port) {
+// The state the server gives browsers now, as they read it at that host.
+QJsonObject served(quint16 port, const QString& host = QStringLiteral("127.0.0.1")) {
     QNetworkAccessManager network;
     std::unique_ptr<QNetworkReply> reply(
-        network.get(QNetworkRequest(QUrl(QStringLiteral("http://127.0.0.1:%1/api/state").arg(port)))));
+        network.get(QNetworkRequest(QUrl(QStringLiteral("http://%1:%2/api/state").arg(host).arg(port)))));
     QSignalSpy done(reply.get(), &QNetworkReply::finished);
     if (!done.wait(10000))
         return {};
@@ -125,8 +126,8 @@ void tst_Remote::commandLine() {
 
 void tst_Remote::followsTheSettings() {
     startBoard(game::Layout::Standard);
-    remote::BoardLink* const served = link();
-    QVERIFY(!served->server());
+    remote::BoardLink* const serving = link();
+    QVERIFY(!serving->server());
 
     // A port another program holds is named, and nothing is served.
     QTcpServer other;
@@ -135,30 +136,38 @@ void tst_Remote::followsTheSettings() {
     settings.serve = true;
     settings.servePort = other.serverPort();
     m_board->gameBoard()->applySettings(settings);
-    QVERIFY(!served->server());
-    QVERIFY(served->problem().contains(QString::number(other.serverPort())));
+    QVERIFY(!serving->server());
+    QVERIFY(serving->problem().contains(QString::number(other.serverPort())));
 
     other.close();
-    QSignalSpy changes(served, &remote::BoardLink::servingChanged);
+    QSignalSpy changes(serving, &remote::BoardLink::servingChanged);
     m_board->gameBoard()->applySettings(settings);
-    QVERIFY(served->server());
-    QVERIFY(served->problem().isEmpty());
-    QCOMPARE(served->port(), settings.servePort);
-    QCOMPARE(served->host(), QStringLiteral("127.0.0.1"));
-    QVERIFY(!served->server()->pairing().code().isEmpty());
-    QCOMPARE(served->server()->pairing().code().size(), 6);
+    QVERIFY(serving->server());
+    QVERIFY(serving->problem().isEmpty());
+    QCOMPARE(serving->port(), settings.servePort);
+    QCOMPARE(serving->host(), QStringLiteral("127.0.0.1"));
+    QVERIFY(!serving->server()->pairing().code().isEmpty());
+    QCOMPARE(serving->server()->pairing().code().size(), 6);
     QCOMPARE(changes.size(), 1);
+
+    // Let in, the network reaches it at the address the console gives.
+    settings.serveNetwork = true;
+    m_board->gameBoard()->applySettings(settings);
+    QVERIFY(serving->server());
+    QCOMPARE(changes.size(), 2);
+    QVERIFY(QNetworkInterface::allAddresses().contains(QHostAddress(serving->host())));
+    QCOMPARE(served(settings.servePort, serving->host()).value(u"layout").toString(), u"standard"_qs);
 
     settings.serve = false;
     m_board->gameBoard()->applySettings(settings);
-    QVERIFY(!served->server());
-    QCOMPARE(changes.size(), 2);
+    QVERIFY(!serving->server());
+    QCOMPARE(changes.size(), 3);
 
     // The command line's port holds for the run, whatever the settings say.
-    served->serveOnPort(0);
-    QVERIFY(served->server());
+    serving->serveOnPort(0);
+    QVERIFY(serving->server());
     m_board->gameBoard()->applySettings(settings);
-    QVERIFY(served->server());
+    QVERIFY(serving->server());
 }
 
 void tst_Remote::stateFollowsTheBoard_data() {
