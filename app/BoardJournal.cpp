@@ -69,8 +69,12 @@ void BoardJournal::takeUp(const journal::Restored& r) {
     modBasketball::HomeText = r.home;
     modBasketball::VisitorText = r.visitor;
     m_board.UpdateLabels();
-    game::GameSettings settings = r.settings;
-    settings.hornFile = m_board.gameBoard()->settings().hornFile;
+    // The game's board and rules come back; the horn, the server and the journal stay as set now.
+    const game::GameSettings& now = m_board.gameBoard()->settings();
+    game::GameSettings settings = now;
+    settings.layout = r.settings.layout;
+    settings.preset = r.settings.preset;
+    settings.rules = r.settings.rules;
     m_board.gameBoard()->applySettings(settings);
     if (m_board.gameBoard()->active()) {
         m_board.gameBoard()->takeUp(r.game, r.clocks);
