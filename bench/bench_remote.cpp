@@ -9,11 +9,12 @@
 //   bench_remote --flood [SECONDS]
 //                     the same with one client that sends frames as fast as it can (malformed ones,
 //                     then unpaired commands, as a hostile page would).
-//   bench_remote --clients [CLIENTS [SECONDS]]
-//                     the game clock in the tenths form for SECONDS (20 by default) with no client,
-//                     then with CLIENTS WebSocket clients (50 by default) in a process of their own
-//                     reading /ws: the tick's lateness after each tenth (median, 99th, worst) and the
-//                     board's CPU time per second of game, with none and with the clients.
+//   bench_remote --clients [CLIENTS [SECONDS [ROUNDS]]]
+//                     ROUNDS times (5 by default) the game clock in the tenths form for SECONDS (20 by
+//                     default) with no client, then with CLIENTS WebSocket clients (50 by default) in a
+//                     process of their own reading /ws: the tick's lateness after each tenth (median,
+//                     99th, worst) and the CPU time per second of game of the program and of its
+//                     board's thread, with none and with the clients, each round and their median.
 #include "bench/SinkMonitor.h"
 #include "clock/modCount.h"
 #include "remote/BoardLink.h"
@@ -44,11 +45,16 @@ namespace {
 using bench::secondsNow;
 using bench::waitMs;
 
-double cpuSeconds() {
+double cpuSeconds(int who = RUSAGE_SELF) {
     rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
+    getrusage(who, &usage);
     const auto seconds = [](const timeval& t) { return double(t.tv_sec) + double(t.tv_usec) / 1e6; };
     return seconds(usage.ru_utime) + seconds(usage.ru_stime);
+}
+
+double median(std::vector<double> values) {
+    std::sort(values.begin(), values.end());
+    return values.empty() ? 0 : values[values.size() / 2];
 }
 
 void printSpread(const char* what, std::vector<double> ms) {
@@ -69,51 +75,90 @@ int shownTenths(const frmScoreboard& board) {
     return (digit(0) * 10 + digit(1)) * 10 + digit(2);
 }
 
+struct ClockRun {
+    // How late each tenth was shown, in ms.
+    std::vector<double> late;
+    // CPU time per second of game, in ms: the whole program's, and its board's thread's alone.
+    double programMs = 0;
+    double boardThreadMs = 0;
+};
+
 // The clock run for seconds in the tenths form: how late each tenth was shown and the CPU it took.
-void runClock(frmScoreboard& board, int seconds, const char* label) {
+ClockRun runClock(frmScoreboard& board, int seconds) {
     QTest::keyClicks(board.pledTime[0], QStringLiteral("0.59\r"));
     waitMs(300);
     const int limit = 590;
     double startedAt = 0;
     int last = limit;
-    std::vector<double> late;
+    ClockRun run;
     const auto connection = QObject::connect(board.tmrClock, &QTimer::timeout, &board, [&] {
         const int shown = shownTenths(board);
         if (shown < 0 || shown == last || startedAt == 0)
             return;
-        late.push_back((secondsNow() - (startedAt + (limit - shown) * 0.1)) * 1000);
+        run.late.push_back((secondsNow() - (startedAt + (limit - shown) * 0.1)) * 1000);
         last = shown;
     });
     const double cpuBefore = cpuSeconds();
+    const double threadBefore = cpuSeconds(RUSAGE_THREAD);
     const double before = secondsNow();
     QTest::keyClick(&board, char(modBasketball::StartStopClockKey));
     startedAt = (before + secondsNow()) / 2;
     waitMs(std::min(seconds, 58) * 1000);
     QTest::keyClick(&board, char(modBasketball::StartStopClockKey));
-    const double cpu = cpuSeconds() - cpuBefore;
     const double wall = secondsNow() - before;
+    run.programMs = (cpuSeconds() - cpuBefore) / wall * 1000;
+    run.boardThreadMs = (cpuSeconds(RUSAGE_THREAD) - threadBefore) / wall * 1000;
     QObject::disconnect(connection);
-    printSpread(label, late);
-    std::printf("%s: CPU %.1f ms per second of game\n", label, cpu / wall * 1000);
+    return run;
 }
 
-int clients(frmScoreboard& board, quint16 port, int count, int seconds, bool flood) {
-    runClock(board, seconds, "no client");
-    QProcess readers;
-    readers.setProcessChannelMode(QProcess::ForwardedChannels);
-    readers.start(QCoreApplication::applicationFilePath(),
-                  {flood ? QStringLiteral("--flooder") : QStringLiteral("--readers"), QString::number(port),
-                   QString::number(flood ? seconds + 2 : count)});
-    if (!readers.waitForStarted())
-        return 1;
+// Rounds of the clock run with no client, then with the clients of a process started for the round:
+// the machine's other work moves the CPU figures from one run to the next, so each round compares
+// runs next to each other.
+int clients(frmScoreboard& board, quint16 port, int count, int seconds, int rounds, bool flood) {
+    std::vector<double> lateAlone, lateServing, programAlone, programServing, threadAlone, threadServing,
+        ratios;
     remote::BoardLink* link = board.findChild<remote::BoardLink*>();
-    for (int waited = 0; link->server()->clientCount() < count && waited < 100; ++waited)
-        waitMs(50);
-    std::printf("clients connected: %d\n", link->server()->clientCount());
-    runClock(board, seconds, flood ? "with a flooding client" : "with clients");
-    if (!flood || !readers.waitForFinished(10'000))
-        readers.kill();
-    readers.waitForFinished();
+    const char* serving = flood ? "with a flooding client" : "with clients";
+    for (int round = 1; round <= rounds; ++round) {
+        const ClockRun alone = runClock(board, seconds);
+        QProcess readers;
+        readers.setProcessChannelMode(QProcess::ForwardedChannels);
+        readers.start(QCoreApplication::applicationFilePath(),
+                      {flood ? QStringLiteral("--flooder") : QStringLiteral("--readers"),
+                       QString::number(port), QString::number(flood ? seconds + 2 : count)});
+        if (!readers.waitForStarted())
+            return 1;
+        for (int waited = 0; link->server()->clientCount() < count && waited < 100; ++waited)
+            waitMs(50);
+        const int connected = link->server()->clientCount();
+        const ClockRun served = runClock(board, seconds);
+        if (!flood || !readers.waitForFinished(10'000))
+            readers.kill();
+        readers.waitForFinished();
+        for (int waited = 0; link->server()->clientCount() > 0 && waited < 100; ++waited)
+            waitMs(50);
+        std::printf("round %d: clients connected %d; CPU per second of game, program %.1f / %.1f ms (%+.0f "
+                    "%%), board's thread %.1f / %.1f ms\n",
+                    round, connected, alone.programMs, served.programMs,
+                    (served.programMs / alone.programMs - 1) * 100, alone.boardThreadMs,
+                    served.boardThreadMs);
+        std::fflush(stdout);
+        lateAlone.insert(lateAlone.end(), alone.late.begin(), alone.late.end());
+        lateServing.insert(lateServing.end(), served.late.begin(), served.late.end());
+        programAlone.push_back(alone.programMs);
+        programServing.push_back(served.programMs);
+        threadAlone.push_back(alone.boardThreadMs);
+        threadServing.push_back(served.boardThreadMs);
+        ratios.push_back(served.programMs / alone.programMs);
+    }
+    printSpread("tick lateness, no client", lateAlone);
+    printSpread(qPrintable(QStringLiteral("tick lateness, %1").arg(QString::fromLatin1(serving))),
+                lateServing);
+    std::printf("median over %d rounds: program CPU %.1f / %.1f ms per second of game (median of the "
+                "rounds' changes %+.0f %%), board's thread %.1f / %.1f ms\n",
+                rounds, median(programAlone), median(programServing), (median(ratios) - 1) * 100,
+                median(threadAlone), median(threadServing));
     return 0;
 }
 
@@ -237,9 +282,10 @@ int main(int argc, char** argv) {
     waitMs(500);
     const bool latencyMode = arguments.value(1) == u"--latency";
     if (arguments.value(1) == u"--flood")
-        return clients(board, link->port(), 1, arguments.size() > 2 ? arguments[2].toInt() : 20, true);
+        return clients(board, link->port(), 1, arguments.size() > 2 ? arguments[2].toInt() : 20, 1, true);
     if (latencyMode || arguments.value(1) != u"--clients")
         return latency(board, link->port(), arguments.size() > 2 ? arguments[2].toInt() : 200);
     return clients(board, link->port(), arguments.size() > 2 ? arguments[2].toInt() : 50,
-                   arguments.size() > 3 ? arguments[3].toInt() : 20, false);
+                   arguments.size() > 3 ? arguments[3].toInt() : 20,
+                   arguments.size() > 4 ? arguments[4].toInt() : 5, false);
 }

@@ -7,6 +7,7 @@
 #include "server/StateServer.h"
 #include "state/modBasketball.h"
 
+#include <QCoreApplication>
 #include <QEvent>
 #include <QNetworkInterface>
 #include <QUdpSocket>
@@ -30,6 +31,9 @@ BoardLink::BoardLink(frmScoreboard* board) : QObject(board), m_board(board) {
             [this] { follow(m_board->gameBoard()->settings()); });
     // Whatever the board shows anew, it paints; its window hears of every such paint first.
     board->installEventFilter(this);
+    m_thread.setObjectName(QStringLiteral("server"));
+    // The board may outlive the event loop; its server's thread must not.
+    connect(qApp, &QCoreApplication::aboutToQuit, this, &BoardLink::shutDown);
     follow(board->gameBoard()->settings());
 }
 
@@ -68,23 +72,21 @@ void BoardLink::listen(bool network, quint16 port) {
     if (m_server && network == m_network && port == m_port)
         return;
     shutDown();
-    auto* server = new server::StateServer([] { return Clock::source().monotonicMs(); }, this);
     const QHostAddress address(network ? QHostAddress::Any : QHostAddress::LocalHost);
-    const quint16 listening = server->listen(address, port);
+    const quint16 listening = m_thread.serve(address, port, [] { return Clock::source().monotonicMs(); });
     if (listening == 0) {
-        delete server;
         m_problem =
             tr("The server could not listen on port %1: it may be in use by another program.").arg(port);
         Q_EMIT servingChanged();
         return;
     }
-    m_server = server;
+    m_server = m_thread.server();
     m_network = network;
     // Port 0 asked for any free one.
     m_port = listening;
     m_problem.clear();
-    connect(server, &server::StateServer::requested, this, &BoardLink::carryOut);
-    server->pairing().start();
+    connect(m_server, &server::StateServer::requested, this, &BoardLink::carryOut);
+    m_server->pairing().start();
     readBoard();
     m_resync.start();
     Q_EMIT servingChanged();
@@ -100,14 +102,14 @@ void BoardLink::stop() {
 
 void BoardLink::shutDown() {
     m_resync.stop();
-    delete m_server;
     m_server = nullptr;
+    m_thread.stop();
     m_port = 0;
 }
 
 void BoardLink::readBoard() {
     if (m_server)
-        m_server->setState(boardState(*m_board, Clock::source().monotonicUs()));
+        m_server->offer(boardState(*m_board, Clock::source().monotonicUs()));
 }
 
 bool BoardLink::eventFilter(QObject* watched, QEvent* event) {

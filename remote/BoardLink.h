@@ -1,6 +1,7 @@
 #pragma once
 
 #include "game/GameSettings.h"
+#include "remote/ServerThread.h"
 #include "server/RemoteCommand.h"
 
 #include <QHostAddress>
@@ -19,7 +20,8 @@ namespace remote {
 
 // Serves the board to browsers and phones while the game settings or the command line ask for it:
 // every change of the board reaches the server within the turn of the event loop it was painted in,
-// and the remote's commands reach the board as its keys do.
+// and the remote's commands reach the board as its keys do. The server runs on a thread of its own,
+// so the board's tick never shares a turn of its event loop with the clients' sockets.
 class BoardLink : public QObject {
     Q_OBJECT
 
@@ -31,7 +33,8 @@ public:
     void follow(const game::GameSettings& settings);
     void serveOnPort(quint16 port);
 
-    // The server while it listens, else nullptr.
+    // The server while it listens, else nullptr. It lives on its own thread: see which of its members
+    // another thread may call.
     server::StateServer* server() const { return m_server; }
     // Why the server is not listening although asked to; empty when it listens or was not asked.
     const QString& problem() const { return m_problem; }
@@ -60,7 +63,9 @@ private:
     void carryOut(const server::Request& request);
 
     frmScoreboard* const m_board;
+    // The server of m_thread while it listens.
     server::StateServer* m_server = nullptr;
+    ServerThread m_thread;
     QTimer m_read;
     // Reads the board now and then while serving: a board that is not on show paints nothing.
     QTimer m_resync;

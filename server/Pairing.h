@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QMutex>
 #include <QObject>
 #include <QString>
 
@@ -10,6 +11,7 @@ namespace server {
 // Pairs a remote: start() makes a short-lived code the console shows and a token the remote keeps.
 // The code buys the token while it is young and until too many wrong codes were tried; the token
 // writes until the next start() or revoke(). Time comes from nowMs, so tests step it by hand.
+// Safe to call from any thread: the server checks tokens on its own while the console asks for codes.
 class Pairing : public QObject {
     Q_OBJECT
 public:
@@ -30,13 +32,16 @@ public:
 
     // The code, empty when there is none or it expired or was voided.
     QString code() const;
-    QString token() const { return m_token; }
+    QString token() const;
 
 signals:
     void changed();
 
 private:
+    QString codeLocked() const;
+
     std::function<qint64()> m_nowMs;
+    mutable QMutex m_mutex;
     QString m_code;
     qint64 m_codeExpiresMs = 0;
     int m_wrongCodes = 0;

@@ -15,6 +15,7 @@
 #include <QWebSocket>
 
 #include <algorithm>
+#include <utility>
 
 // The pages live in this static library's resources, which the linker keeps only when asked for.
 static void loadPages() {
@@ -96,7 +97,7 @@ StateServer::StateServer(std::function<qint64()> nowMs, QObject* parent)
     connect(m_http, &QHttpServer::newWebSocketConnection, this, &StateServer::acceptClients);
     connect(m_pairing, &Pairing::changed, this, &StateServer::pairingChanged);
     m_resync->setInterval(ResyncMs);
-    connect(m_resync, &QTimer::timeout, this, &StateServer::sendState);
+    connect(m_resync, &QTimer::timeout, this, &StateServer::resync);
     m_drain->setInterval(DrainMs);
     connect(m_drain, &QTimer::timeout, this, &StateServer::runDue);
 }
@@ -112,9 +113,12 @@ void StateServer::addRoutes() {
         m_http->route(QString::fromLatin1(page.path), QHttpServerRequest::Method::Get,
                       [page] { return QHttpServerResponse(QByteArray(page.type), resource(page.resource)); });
     }
-    m_http->route(QStringLiteral("/api/state"), QHttpServerRequest::Method::Get,
-                  [this] { return QHttpServerResponse(QByteArrayLiteral("application/json"), bodyNow()); });
+    m_http->route(QStringLiteral("/api/state"), QHttpServerRequest::Method::Get, [this] {
+        takeOffer();
+        return QHttpServerResponse(QByteArrayLiteral("application/json"), bodyNow());
+    });
     m_http->route(QStringLiteral("/api/state/rows"), QHttpServerRequest::Method::Get, [this] {
+        takeOffer();
         return QHttpServerResponse(QByteArrayLiteral("application/json"), stateRowsBody(m_state));
     });
     m_http->route(QStringLiteral("/api/command"), QHttpServerRequest::Method::Post,
@@ -145,6 +149,33 @@ void StateServer::setState(const BoardState& state) {
     if (changedBeyondTime(m_sent, m_state))
         sendState();
     updateTimers();
+}
+
+void StateServer::offer(const BoardState& state) {
+    QMutexLocker lock(&m_offerMutex);
+    m_offered = state;
+    if (!changedBeyondTime(m_wokenFor, state))
+        return;
+    m_wokenFor = state;
+    lock.unlock();
+    QMetaObject::invokeMethod(this, &StateServer::takeOffer, Qt::QueuedConnection);
+}
+
+void StateServer::takeOffer() {
+    QMutexLocker lock(&m_offerMutex);
+    if (!m_offered)
+        return;
+    const BoardState state = *std::exchange(m_offered, std::nullopt);
+    lock.unlock();
+    setState(state);
+}
+
+void StateServer::resync() {
+    const BoardState sent = m_sent;
+    takeOffer();
+    // Unless it just went out.
+    if (m_sent == sent)
+        sendState();
 }
 
 QByteArray StateServer::bodyNow() const {
@@ -203,6 +234,7 @@ QHttpServerResponse StateServer::pair(const QHttpServerRequest& request) const {
 }
 
 void StateServer::acceptClients() {
+    takeOffer();
     while (m_http->hasPendingWebSocketConnections()) {
         std::unique_ptr<QWebSocket> socket = m_http->nextPendingWebSocketConnection();
         // Qt upgrades a request on any route that answers it, after the answer has gone out.
@@ -228,6 +260,7 @@ void StateServer::acceptClients() {
         connect(raw, &QWebSocket::disconnected, this, [this, raw] { drop(raw); });
         const QString token = QUrlQuery(raw->requestUrl()).queryItemValue(QStringLiteral("token"));
         m_clients.push_back(Client{std::move(socket), token, CommandBucket(m_nowMs()), 0});
+        m_clientCount = int(m_clients.size());
         send(raw, bodyNow());
     }
     updateTimers();
@@ -329,6 +362,7 @@ void StateServer::drop(QWebSocket* socket) {
     // Deleted later, since the socket may be the sender of the signal being handled.
     it->socket.release()->deleteLater();
     m_clients.erase(it);
+    m_clientCount = int(m_clients.size());
     updateTimers();
 }
 

@@ -6,11 +6,14 @@
 #include "server/RemoteCommand.h"
 
 #include <QHostAddress>
+#include <QMutex>
 #include <QObject>
 
+#include <atomic>
 #include <functional>
 #include <map>
 #include <memory>
+#include <optional>
 #include <vector>
 
 class QHttpServer;
@@ -29,9 +32,11 @@ namespace server {
 // is answered at once and carried out in its turn. Qt's HTTP server is a technology preview in Qt 6.4,
 // so the rest of the program knows only this class.
 //
-// It runs on the thread it lives in, the board's: each answer is a prebuilt byte array or a small JSON
-// build, every client's work per message is bounded, and a slow reader is dropped, not waited for.
-// HTTP and the WebSocket share one port, so a page can open ws://its-own-host/ws.
+// It runs on the thread it lives in, which in the program is a thread of its own, so the board's event
+// loop never watches the clients' sockets. From any other thread only offer(), pairing(), clientCount()
+// and remoteUrl() may be called. Every client's work per message is
+// bounded, and a slow reader is dropped, not waited for. HTTP and the WebSocket share one port, so a
+// page can open ws://its-own-host/ws.
 class StateServer : public QObject {
     Q_OBJECT
 public:
@@ -59,8 +64,11 @@ public:
     // The board's state now. The WebSocket clients get it when it changed beyond running clocks
     // moving on as time passes, which pages draw themselves.
     void setState(const BoardState& state);
+    // The same from any thread, as often as the board likes: this server's thread is woken only when
+    // the state changed beyond time passing, and answers a request with the latest state offered.
+    void offer(const BoardState& state);
     const BoardState& state() const { return m_state; }
-    int clientCount() const { return int(m_clients.size()); }
+    int clientCount() const { return m_clientCount.load(); }
 
     Pairing& pairing() { return *m_pairing; }
     // The remote's address on this host with the current token, for the console's QR code.
@@ -83,6 +91,9 @@ private:
     };
 
     void addRoutes();
+    // Sets the state last offered, if it was not set yet.
+    void takeOffer();
+    void resync();
     QHttpServerResponse command(const QHttpServerRequest& request);
     QHttpServerResponse pair(const QHttpServerRequest& request) const;
     void acceptClients();
@@ -109,6 +120,12 @@ private:
     BoardState m_sent;
     QByteArray m_body;
     std::vector<Client> m_clients;
+    // Its size, for other threads.
+    std::atomic<int> m_clientCount = 0;
+    // What offer() left for this thread, and the last offer that woke it.
+    QMutex m_offerMutex;
+    std::optional<BoardState> m_offered;
+    BoardState m_wokenFor;
     // HTTP writers by peer address.
     std::map<QString, CommandBucket> m_httpBuckets;
 };

@@ -9,6 +9,7 @@
 #include <QNetworkReply>
 #include <QSignalSpy>
 #include <QTest>
+#include <QThread>
 #include <QWebSocket>
 
 using namespace server;
@@ -119,6 +120,7 @@ private slots:
     void pairAnswers();
     void webSocketSendsOnlyChanges();
     void webSocketGetsRunningClocksAsTheyStand();
+    void offersFromAnotherThread();
     void webSocketRefusesWrites_data();
     void webSocketRefusesWrites();
     void webSocketWriterIsSlowedDown_data();
@@ -458,6 +460,36 @@ void TestServer::webSocketGetsRunningClocksAsTheyStand() {
     expected.monotonicMs += 700;
     expected.gameClock.remaining = Currency::fromTicks(42'500);
     QCOMPARE(parsedObject(client.received[0]), server::stateJson(expected));
+}
+
+// The board offers its state from its own thread at every paint: requests answer the latest one,
+// and a change beyond time passing reaches the WebSocket clients without a request.
+void TestServer::offersFromAnotherThread() {
+    StateServer server(m_time);
+    const quint16 port = startServer(server);
+    Client client(port, u"/ws"_qs);
+    QTRY_COMPARE(client.received.size(), 1);
+    BoardState later = sampleState();
+    later.monotonicMs += 500;
+    later.gameClock.remaining = Currency::fromTicks(44'500);
+    later.gameClock.shown = u"4.4"_qs;
+    const auto offerElsewhere = [&server](const BoardState& state) {
+        std::unique_ptr<QThread> board(QThread::create([&server, state] { server.offer(state); }));
+        board->start();
+        board->wait();
+    };
+    offerElsewhere(later);
+
+    QNetworkAccessManager network;
+    std::unique_ptr<QNetworkReply> reply(
+        network.get(QNetworkRequest(QUrl(QStringLiteral("http://127.0.0.1:%1/api/state/rows").arg(port)))));
+    QTRY_VERIFY(reply->isFinished());
+    QCOMPARE(QJsonDocument::fromJson(reply->readAll()), QJsonDocument::fromJson(stateRowsBody(later)));
+
+    later.gameClock.running = false;
+    offerElsewhere(later);
+    QTRY_COMPARE(client.received.size(), 2);
+    QCOMPARE(parsedObject(client.received[1]), server::stateJson(later));
 }
 
 void TestServer::webSocketRefusesWrites_data() {

@@ -2,8 +2,10 @@
 
 #include "clock/TimeSource.h"
 
+#include <atomic>
+
 // A time source that tests step by hand, so that clock tests never sleep. Installed for the
-// lifetime of the object.
+// lifetime of the object. The monotonic line may be read from another thread, as the server's is.
 class ManualTime : public TimeSource {
 public:
     ManualTime() { Clock::setSource(this); }
@@ -23,6 +25,6 @@ public:
     void setLocalTime(const QTime& time) { m_local = time; }
 
 private:
-    qint64 m_ms = 1'000'000;
+    std::atomic<qint64> m_ms = 1'000'000;
     QTime m_local = QTime(12, 0);
 };
