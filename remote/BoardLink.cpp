@@ -69,7 +69,7 @@ QString BoardLink::host() const {
 }
 
 void BoardLink::listen(bool network, quint16 port) {
-    if (m_server && network == m_network && port == m_port)
+    if (server() && network == m_network && port == m_port)
         return;
     shutDown();
     const QHostAddress address(network ? QHostAddress::Any : QHostAddress::LocalHost);
@@ -80,20 +80,19 @@ void BoardLink::listen(bool network, quint16 port) {
         Q_EMIT servingChanged();
         return;
     }
-    m_server = m_thread.server();
     m_network = network;
     // Port 0 asked for any free one.
     m_port = listening;
     m_problem.clear();
-    connect(m_server, &server::StateServer::requested, this, &BoardLink::carryOut);
-    m_server->pairing().start();
+    connect(server(), &server::StateServer::requested, this, &BoardLink::carryOut);
+    server()->pairing().start();
     readBoard();
     m_resync.start();
     Q_EMIT servingChanged();
 }
 
 void BoardLink::stop() {
-    const bool wasServing = m_server || !m_problem.isEmpty();
+    const bool wasServing = server() || !m_problem.isEmpty();
     shutDown();
     m_problem.clear();
     if (wasServing)
@@ -102,18 +101,17 @@ void BoardLink::stop() {
 
 void BoardLink::shutDown() {
     m_resync.stop();
-    m_server = nullptr;
     m_thread.stop();
     m_port = 0;
 }
 
 void BoardLink::readBoard() {
-    if (m_server)
-        m_server->offer(boardState(*m_board, Clock::source().monotonicUs()));
+    if (server::StateServer* const served = server())
+        served->offer(boardState(*m_board, Clock::source().monotonicUs()));
 }
 
 bool BoardLink::eventFilter(QObject* watched, QEvent* event) {
-    if (m_server && event->type() == QEvent::UpdateRequest && !m_read.isActive())
+    if (server() && event->type() == QEvent::UpdateRequest && !m_read.isActive())
         m_read.start();
     return QObject::eventFilter(watched, event);
 }

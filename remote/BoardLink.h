@@ -35,7 +35,7 @@ public:
 
     // The server while it listens, else nullptr. It lives on its own thread: see which of its members
     // another thread may call.
-    server::StateServer* server() const { return m_server; }
+    server::StateServer* server() const { return m_thread.server(); }
     // Why the server is not listening although asked to; empty when it listens or was not asked.
     const QString& problem() const { return m_problem; }
     // The address another device opens: this machine's address on the network when the network is
@@ -63,8 +63,6 @@ private:
     void carryOut(const server::Request& request);
 
     frmScoreboard* const m_board;
-    // The server of m_thread while it listens.
-    server::StateServer* m_server = nullptr;
     ServerThread m_thread;
     QTimer m_read;
     // Reads the board now and then while serving: a board that is not on show paints nothing.
